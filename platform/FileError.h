@@ -1,0 +1,20 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// A failed open, write or close of an output file: the path and the system's
+// reason (errno text).
+class FileError : public std::runtime_error {
+public:
+    FileError(std::string path, int errorNumber);
+
+    const std::string& path() const { return m_strPath; }
+    const std::string& reason() const { return m_strReason; }
+    int errorNumber() const { return m_nErrno; }
+
+private:
+    std::string m_strPath;
+    std::string m_strReason;
+    int m_nErrno;
+};
