@@ -15,7 +15,7 @@
 // One opened address book: loads the library, opens the book, lists its mail
 // users, keeps a current entry and its property array, and exports.
 class CAddressBookSession : public ContactSource {
-public:
+  public:
     // An empty path opens the user's default book. Always completes; test
     // m_bOpened.
     explicit CAddressBookSession(const std::string& path);
@@ -51,7 +51,7 @@ public:
     ULONG m_cbEntryId = 0;
     BYTE* m_pEntryId = nullptr;
 
-private:
+  private:
     // Every EntryRef this session made; freed when the session ends.
     std::vector<EntryRef*> m_entryRefs;
 };
