@@ -47,8 +47,8 @@ HRESULT CWabAddrBook::GetPAB(ULONG* lpcbEntryID, ENTRYID** lppEntryID) {
 }
 
 HRESULT CWabAddrBook::OpenEntry(ULONG cbEntryID, const ENTRYID* lpEntryID,
-                                const void* /*lpInterface*/, ULONG /*ulFlags*/,
-                                ULONG* lpulObjType, IUnknown** lppUnk) {
+                                const void* /*lpInterface*/, ULONG /*ulFlags*/, ULONG* lpulObjType,
+                                IUnknown** lppUnk) {
     if (lppUnk == nullptr) {
         return MAPI_E_INVALID_PARAMETER;
     }

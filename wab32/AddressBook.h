@@ -4,8 +4,8 @@
 
 #include "addressbook/WabInterface.h"
 #include "wab32/BookStore.h"
-#include "wab32/RefCounted.h"
 #include "wab32/DetailsModule.h"
+#include "wab32/RefCounted.h"
 
 #include <memory>
 #include <string>
@@ -14,7 +14,7 @@
 namespace wab32 {
 
 class CWabAddrBook final : public IAddrBook {
-public:
+  public:
     explicit CWabAddrBook(std::shared_ptr<CBookStore> store);
     HRESULT GetPAB(ULONG* lpcbEntryID, ENTRYID** lppEntryID) override;
     HRESULT OpenEntry(ULONG cbEntryID, const ENTRYID* lpEntryID, const void* lpInterface,
@@ -25,7 +25,7 @@ public:
                     const char* lpszButtonText, ULONG ulFlags) override;
     ULONG Release() override;
 
-private:
+  private:
     ~CWabAddrBook() override = default;
     WabShowDetailsFn LoadDetailsModule();
 

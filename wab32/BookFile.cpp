@@ -59,8 +59,8 @@ OpenResult CheckHeader(const std::filesystem::path& path) {
     const std::uint32_t pageCount = BigEndian32(&h[28]);
     const bool countValid = BigEndian32(&h[24]) == BigEndian32(&h[92]);
     if (pageSize < 512 || size < 0 || static_cast<std::uint64_t>(size) % pageSize != 0 ||
-        (countValid && static_cast<std::uint64_t>(size) !=
-                           static_cast<std::uint64_t>(pageCount) * pageSize)) {
+        (countValid &&
+         static_cast<std::uint64_t>(size) != static_cast<std::uint64_t>(pageCount) * pageSize)) {
         return Failure(MAPI_E_CORRUPT_DATA, "book is damaged (truncated)");
     }
     return OpenResult{};
@@ -167,8 +167,8 @@ bool CBookWriter::Begin(const std::filesystem::path& target) {
     ::close(fd);
     m_temp = tmpl;
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(m_temp.c_str(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc =
+        sqlite3_open_v2(m_temp.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     m_db.reset(raw);
     if (rc != SQLITE_OK) {
         return Fail("cannot create the book");
@@ -176,8 +176,7 @@ bool CBookWriter::Begin(const std::filesystem::path& target) {
     // The temporary file is thrown away on failure, so no journal is needed.
     const std::string setup = std::string("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;") +
                               "PRAGMA application_id=" + std::to_string(kBookApplicationId) +
-                              "; BEGIN;" + kBookSchemaSql +
-                              "INSERT INTO book_format VALUES (" +
+                              "; BEGIN;" + kBookSchemaSql + "INSERT INTO book_format VALUES (" +
                               std::to_string(kBookSchemaVersion) + ");";
     if (sqlite3_exec(m_db.get(), setup.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         return Fail("cannot create the book");
@@ -234,11 +233,12 @@ bool CBookWriter::Commit(bool overwrite) {
         return false;
     }
     ::close(fd);
-    ::chmod(m_temp.c_str(), 0644 & ~[] {
-        const mode_t m = ::umask(0);
-        ::umask(m);
-        return m;
-    }());
+    ::chmod(
+        m_temp.c_str(), 0644 & ~[] {
+            const mode_t m = ::umask(0);
+            ::umask(m);
+            return m;
+        }());
     if (overwrite) {
         if (std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
             m_error = std::string("cannot rename into place: ") + std::strerror(errno);

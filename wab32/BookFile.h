@@ -31,7 +31,7 @@ std::filesystem::path DefaultBookPath();
 // file beside the target, which is renamed into place by Commit. A writer
 // destroyed without Commit removes its temporary file.
 class CBookWriter {
-public:
+  public:
     CBookWriter() = default;
     ~CBookWriter();
     CBookWriter(const CBookWriter&) = delete;
@@ -43,7 +43,7 @@ public:
     bool Commit(bool overwrite);
     const std::string& Error() const { return m_error; }
 
-private:
+  private:
     bool Fail(const std::string& what);
 
     std::filesystem::path m_target;

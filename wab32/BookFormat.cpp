@@ -160,7 +160,9 @@ bool PropertyBlobReader::Next(PropertyView& out) {
     return true;
 }
 
-bool MultiValueReader::Next(std::string_view& value) { return TakeBytes(m_rest, value); }
+bool MultiValueReader::Next(std::string_view& value) {
+    return TakeBytes(m_rest, value);
+}
 
 std::optional<std::vector<StoredProperty>> DecodeProperties(std::string_view blob) {
     std::vector<StoredProperty> props;

@@ -61,24 +61,24 @@ struct PropertyView {
 // Walks a property blob record by record; a record that does not fit or has
 // an unknown type makes the reader fail (the blob is damaged).
 class PropertyBlobReader {
-public:
+  public:
     explicit PropertyBlobReader(std::string_view blob) : m_rest(blob) {}
     // True and fills `out` for the next record; false at the end or on damage.
     bool Next(PropertyView& out);
     bool Damaged() const { return m_damaged; }
 
-private:
+  private:
     std::string_view m_rest;
     bool m_damaged = false;
 };
 
 // Reads the values of a PT_MV_STRING8 record's data one by one.
 class MultiValueReader {
-public:
+  public:
     explicit MultiValueReader(std::string_view data) : m_rest(data) {}
     bool Next(std::string_view& value);
 
-private:
+  private:
     std::string_view m_rest;
 };
 

@@ -14,7 +14,7 @@ namespace wab32 {
 HRESULT ResultOfSqlite(int rc);
 
 class CBookStore {
-public:
+  public:
     explicit CBookStore(SqliteDb db);
     bool Ready() const { return m_readEntry != nullptr; }
     sqlite3* Db() const { return m_db.get(); }
@@ -23,7 +23,7 @@ public:
     // there is no such entry.
     HRESULT ReadEntry(std::uint32_t rowId, ULONG& objectType, std::string& blob);
 
-private:
+  private:
     SqliteDb m_db;
     Statement m_readEntry;
 };

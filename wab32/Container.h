@@ -16,14 +16,14 @@ namespace wab32 {
 inline constexpr const char* kPersonalAddressBookName = "Personal Address Book";
 
 class CWabContainer final : public IABContainer {
-public:
+  public:
     explicit CWabContainer(std::shared_ptr<CBookStore> store);
     HRESULT GetProps(const SPropTagArray* lpPropTagArray, ULONG ulFlags, ULONG* lpcValues,
                      SPropValue** lppPropArray) override;
     HRESULT GetContentsTable(ULONG ulFlags, IMAPITable** lppTable) override;
     ULONG Release() override;
 
-private:
+  private:
     ~CWabContainer() override = default;
     CRefCount m_ref;
     std::shared_ptr<CBookStore> m_store;

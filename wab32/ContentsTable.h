@@ -14,7 +14,7 @@
 namespace wab32 {
 
 class CWabContentsTable final : public IMAPITable {
-public:
+  public:
     explicit CWabContentsTable(std::shared_ptr<CBookStore> store);
     bool Ready() const { return m_rows != nullptr; }
 
@@ -23,7 +23,7 @@ public:
     HRESULT QueryRows(LONG lRowCount, ULONG ulFlags, SRowSet** lppRows) override;
     ULONG Release() override;
 
-private:
+  private:
     ~CWabContentsTable() override = default;
     sqlite3_stmt* Current() const;
     void Rewind();

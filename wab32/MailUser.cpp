@@ -10,8 +10,8 @@ inline constexpr ULONG kMapiUnicode = 0x80000000u;
 CWabMailUser::CWabMailUser(ULONG objectType, std::string blob)
     : m_objectType(objectType), m_blob(std::move(blob)) {}
 
-HRESULT CWabMailUser::GetProps(const SPropTagArray* lpPropTagArray, ULONG ulFlags,
-                               ULONG* lpcValues, SPropValue** lppPropArray) {
+HRESULT CWabMailUser::GetProps(const SPropTagArray* lpPropTagArray, ULONG ulFlags, ULONG* lpcValues,
+                               SPropValue** lppPropArray) {
     if (lpcValues == nullptr || lppPropArray == nullptr) {
         return MAPI_E_INVALID_PARAMETER;
     }

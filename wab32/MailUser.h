@@ -12,14 +12,14 @@
 namespace wab32 {
 
 class CWabMailUser final : public IMailUser {
-public:
+  public:
     CWabMailUser(ULONG objectType, std::string blob);
     HRESULT GetProps(const SPropTagArray* lpPropTagArray, ULONG ulFlags, ULONG* lpcValues,
                      SPropValue** lppPropArray) override;
     ULONG Release() override;
     ULONG ObjectType() const { return m_objectType; }
 
-private:
+  private:
     ~CWabMailUser() override = default;
     CRefCount m_ref;
     ULONG m_objectType;

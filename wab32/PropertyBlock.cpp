@@ -109,8 +109,8 @@ HRESULT SelectProperties(std::string_view blob, const SPropTagArray* tags,
     while (reader.Next(view)) {
         for (ULONG i = 0; i < tags->cValues; ++i) {
             const ULONG want = tags->aulPropTag[i];
-            const bool match = PROP_TYPE(want) == 0 ? PROP_ID(want) == PROP_ID(view.tag)
-                                                    : want == view.tag;
+            const bool match =
+                PROP_TYPE(want) == 0 ? PROP_ID(want) == PROP_ID(view.tag) : want == view.tag;
             if (match) {
                 out[i] = view;
                 found[i] = true;

@@ -7,12 +7,12 @@
 namespace wab32 {
 
 class CRefCount {
-public:
+  public:
     void AddRef() { ++m_cRef; }
     // Returns the references left; the caller deletes the object at 0.
     ULONG Drop() { return --m_cRef; }
 
-private:
+  private:
     ULONG m_cRef = 1;
 };
 

@@ -10,7 +10,9 @@ struct BlockHeader {
     BlockHeader* next;
 };
 
-BlockHeader* HeaderOf(void* block) { return static_cast<BlockHeader*>(block) - 1; }
+BlockHeader* HeaderOf(void* block) {
+    return static_cast<BlockHeader*>(block) - 1;
+}
 
 void* NewBlock(ULONG cbSize) {
     if (cbSize > kMaxBlockSize) {

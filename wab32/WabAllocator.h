@@ -15,13 +15,13 @@ HRESULT AllocateChained(ULONG cbSize, void* lpHead, void** lppBuffer);
 void FreeBlock(void* lpHead);
 
 class CWabObject final : public IWABObject {
-public:
+  public:
     HRESULT AllocateBuffer(ULONG cbSize, void** lppBuffer) override;
     HRESULT AllocateMore(ULONG cbSize, void* lpObject, void** lppBuffer) override;
     ULONG FreeBuffer(void* lpBuffer) override;
     ULONG Release() override;
 
-private:
+  private:
     ~CWabObject() override = default;
     ULONG m_cRef = 1;
 };

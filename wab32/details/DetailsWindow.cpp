@@ -35,16 +35,15 @@ QString ValueText(const SPropValue& p) {
             return values.join(QLatin1Char('\n'));
         }
         case PT_SYSTIME: {
-            const std::uint64_t ft = (std::uint64_t{p.Value.ft.dwHighDateTime} << 32) |
-                                     p.Value.ft.dwLowDateTime;
+            const std::uint64_t ft =
+                (std::uint64_t{p.Value.ft.dwHighDateTime} << 32) | p.Value.ft.dwLowDateTime;
             return QString::fromStdString(wab32::FiletimeText(ft));
         }
         case PT_BINARY:
-            return QString::fromLatin1(
-                QByteArray(reinterpret_cast<const char*>(p.Value.bin.lpb),
-                           static_cast<qsizetype>(p.Value.bin.cb))
-                    .toHex(' ')
-                    .toUpper());
+            return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(p.Value.bin.lpb),
+                                                  static_cast<qsizetype>(p.Value.bin.cb))
+                                           .toHex(' ')
+                                           .toUpper());
         case PT_LONG:
             return QString::number(p.Value.l);
         default:

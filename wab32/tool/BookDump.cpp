@@ -93,7 +93,8 @@ bool DumpBook(const std::filesystem::path& path, std::ostream& out, std::string&
         error = opened.reason;
         return false;
     }
-    Statement all = Prepare(opened.db.get(), "SELECT id, object_type, props FROM entries ORDER BY id");
+    Statement all =
+        Prepare(opened.db.get(), "SELECT id, object_type, props FROM entries ORDER BY id");
     if (!all) {
         error = "not an address book";
         return false;
@@ -115,8 +116,7 @@ bool DumpBook(const std::filesystem::path& path, std::ostream& out, std::string&
         out << "entry " << id << ": " << ObjectTypeName(type) << " (object type " << type
             << "), entry id "
             << HexBytes(std::string_view(reinterpret_cast<const char*>(entryId), kEntryIdSize))
-            << ", " << props->size() << (props->size() == 1 ? " property" : " properties")
-            << "\n";
+            << ", " << props->size() << (props->size() == 1 ? " property" : " properties") << "\n";
         for (std::size_t i = 0; i < props->size(); ++i) {
             DumpProperty(out, i, (*props)[i]);
         }

@@ -11,7 +11,7 @@ namespace {
 
 // splitmix64: small, fast and the same on every platform.
 class SplitMix {
-public:
+  public:
     explicit SplitMix(std::uint64_t seed) : m_state(seed) {}
     std::uint64_t Next() {
         std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
@@ -21,7 +21,7 @@ public:
     }
     std::size_t Below(std::size_t n) { return static_cast<std::size_t>(Next() % n); }
 
-private:
+  private:
     std::uint64_t m_state;
 };
 
@@ -29,41 +29,43 @@ constexpr std::array<const char*, 16> kGiven{"Anna",   "Bruno", "Chloe", "David"
                                              "Greta",  "Hugo",  "Ines",  "Jonas", "Kaito", "Lena",
                                              "Marius", "Nadia", "Oskar", "Priya"};
 constexpr std::array<const char*, 16> kSurname{
-    "Albrecht", "Baker", "Costa",  "Dubois",  "Eriksen", "Fischer", "Garcia", "Hansen",
-    "Ivanova",  "Jones", "Kowalski", "Lopez", "Meyer",   "Nakamura", "Okafor", "Petrov"};
+    "Albrecht", "Baker", "Costa",    "Dubois", "Eriksen", "Fischer",  "Garcia", "Hansen",
+    "Ivanova",  "Jones", "Kowalski", "Lopez",  "Meyer",   "Nakamura", "Okafor", "Petrov"};
 constexpr std::array<const char*, 8> kCity{"Berlin", "Lyon",  "Porto", "Oslo",
                                            "Turin",  "Ghent", "Cork",  "Graz"};
 // Names with bytes 0x80 to 0xFF (Latin-1 letters and a run of high bytes).
 constexpr std::array<const char*, 4> kHighByte{"M\xFCller GmbH", "Caf\xE9 \xC0 la Cr\xE8me",
                                                "\x80\x9F\xA0\xFF Works", "S\xE3o Jo\xE3o"};
 
-constexpr ULONG Tag(ULONG id) { return PROP_TAG(PT_STRING8, id); }
+constexpr ULONG Tag(ULONG id) {
+    return PROP_TAG(PT_STRING8, id);
+}
 constexpr ULONG kBirthday = PROP_TAG(PT_SYSTIME, 0x3A42);
 
 std::uint64_t FiletimeOf(int y, unsigned m, unsigned d, std::int64_t ticksInDay) {
     using namespace std::chrono;
-    const auto days1601 = (sys_days(year{y} / month{m} / day{d}) -
-                           sys_days(year{1601} / January / 1))
-                              .count();
+    const auto days1601 =
+        (sys_days(year{y} / month{m} / day{d}) - sys_days(year{1601} / January / 1)).count();
     return static_cast<std::uint64_t>(days1601 * 864000000000ll + ticksInDay);
 }
 
 class Generator {
-public:
+  public:
     Generator(CBookWriter& writer, std::uint64_t seed) : m_writer(writer), m_seed(seed) {}
 
     bool Entry(std::uint64_t i) {
         SplitMix rng(m_seed * 0x100000001B3ull + i);
         m_props.clear();
         if (i % 50 == 49) {
-            Str(PR_DISPLAY_NAME_A, "Group " + std::to_string(rng.Below(1000)) + " #" +
-                                       std::to_string(i));
+            Str(PR_DISPLAY_NAME_A,
+                "Group " + std::to_string(rng.Below(1000)) + " #" + std::to_string(i));
             Str(Tag(0x3004), "Distribution list\r\nfor the team");
             return m_writer.AddEntry(MAPI_DISTLIST, m_props);
         }
         const std::string given = kGiven[rng.Below(kGiven.size())];
         const std::string surname = kSurname[rng.Below(kSurname.size())];
-        const std::string middle = i % 11 == 0 ? "" : std::string(1, static_cast<char>('A' + i % 26));
+        const std::string middle =
+            i % 11 == 0 ? "" : std::string(1, static_cast<char>('A' + i % 26));
         const std::string n = std::to_string(i);
         const std::string email = given + "." + surname + n + "@example.com";
         const std::string city = kCity[rng.Below(kCity.size())];
@@ -75,9 +77,10 @@ public:
                                               : given + " " + middle + ". " + surname + " " + n);
         Str(Tag(0x3003), email);
         Birthday(i, rng);
-        Str(Tag(0x3A16), i % 13 == 0 ? kHighByte[i / 13 % kHighByte.size()]
-                                     : surname + " & Partners");
-        Str(Tag(0x3A29), i % 7 == 3 ? n + " Harbour Road\r\nUnit 4\rRear\nGate" : n + " Harbour Road");
+        Str(Tag(0x3A16),
+            i % 13 == 0 ? kHighByte[i / 13 % kHighByte.size()] : surname + " & Partners");
+        Str(Tag(0x3A29),
+            i % 7 == 3 ? n + " Harbour Road\r\nUnit 4\rRear\nGate" : n + " Harbour Road");
         Str(Tag(0x3A27), city);
         Str(Tag(0x3A28), "Region " + std::to_string(rng.Below(90)));
         Str(Tag(0x3A2A), std::to_string(10000 + rng.Below(89999)));
@@ -103,7 +106,7 @@ public:
         return m_writer.AddEntry(MAPI_MAILUSER, m_props);
     }
 
-private:
+  private:
     void Str(ULONG tag, std::string value) {
         StoredProperty p;
         p.tag = tag;

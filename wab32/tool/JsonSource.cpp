@@ -154,8 +154,7 @@ StoredProperty ParseProperty(const json& p) {
         }
     }
     if (members != 1) {
-        throw BadMember{std::string("expected exactly one value member, ") +
-                        ValueMemberFor(type)};
+        throw BadMember{std::string("expected exactly one value member, ") + ValueMemberFor(type)};
     }
     return prop;
 }
