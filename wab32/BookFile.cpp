@@ -117,7 +117,9 @@ OpenResult OpenBookReadOnly(const std::filesystem::path& path) {
     if (version != kBookSchemaVersion) {
         return Failure(MAPI_E_CORRUPT_DATA, "unsupported book version");
     }
-    if (!Prepare(db.get(), "SELECT id, object_type, display_name, sort_key, props FROM entries")) {
+    if (!Prepare(
+            db.get(),
+            "SELECT id, stored_order, object_type, display_name, sort_key, props FROM entries")) {
         return Failure(MAPI_E_CORRUPT_DATA, "not an address book");
     }
     OpenResult ok;
@@ -174,15 +176,22 @@ bool CBookWriter::Begin(const std::filesystem::path& target) {
         return Fail("cannot create the book");
     }
     // The temporary file is thrown away on failure, so no journal is needed.
+    // Entries wait in a private staging database until Commit writes them in
+    // display-name order, so that reading a book in that order reads it
+    // front to back.
     const std::string setup = std::string("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;") +
                               "PRAGMA application_id=" + std::to_string(kBookApplicationId) +
-                              "; BEGIN;" + kBookSchemaSql + "INSERT INTO book_format VALUES (" +
-                              std::to_string(kBookSchemaVersion) + ");";
+                              "; ATTACH '' AS staging; BEGIN;" + kBookSchemaSql +
+                              "INSERT INTO book_format VALUES (" +
+                              std::to_string(kBookSchemaVersion) +
+                              ");"
+                              "CREATE TABLE staging.pending (seq INTEGER PRIMARY KEY, "
+                              "object_type, display_name, sort_key, props);";
     if (sqlite3_exec(m_db.get(), setup.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         return Fail("cannot create the book");
     }
     m_insert = Prepare(m_db.get(),
-                       "INSERT INTO entries (object_type, display_name, sort_key, props) "
+                       "INSERT INTO staging.pending (object_type, display_name, sort_key, props) "
                        "VALUES (?, ?, ?, ?)");
     if (!m_insert) {
         return Fail("cannot create the book");
@@ -217,7 +226,13 @@ bool CBookWriter::AddEntry(ULONG objectType, const std::vector<StoredProperty>& 
 
 bool CBookWriter::Commit(bool overwrite) {
     m_insert.reset();
-    if (sqlite3_exec(m_db.get(), "COMMIT;", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    constexpr const char* kWriteInOrder =
+        "CREATE INDEX staging.pending_by_name ON pending (sort_key, seq);"
+        "INSERT INTO main.entries (stored_order, object_type, display_name, sort_key, props) "
+        "SELECT seq, object_type, display_name, sort_key, props FROM staging.pending "
+        "ORDER BY sort_key, seq;"
+        "COMMIT; DETACH staging;";
+    if (sqlite3_exec(m_db.get(), kWriteInOrder, nullptr, nullptr, nullptr) != SQLITE_OK) {
         return Fail("cannot write the book");
     }
     if (sqlite3_close(m_db.release()) != SQLITE_OK) {

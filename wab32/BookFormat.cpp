@@ -10,12 +10,13 @@ CREATE TABLE book_format (
 );
 CREATE TABLE entries (
     id INTEGER PRIMARY KEY,
+    stored_order INTEGER NOT NULL,
     object_type INTEGER NOT NULL,
     display_name BLOB,
     sort_key BLOB NOT NULL,
     props BLOB NOT NULL
 );
-CREATE INDEX entries_by_name ON entries (sort_key, id, object_type, display_name);
+CREATE INDEX entries_by_name ON entries (sort_key, stored_order, object_type, display_name);
 )sql";
 
 namespace {

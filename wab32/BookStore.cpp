@@ -21,7 +21,15 @@ HRESULT ResultOfSqlite(int rc) {
 
 CBookStore::CBookStore(SqliteDb db)
     : m_db(std::move(db)),
-      m_readEntry(Prepare(m_db.get(), "SELECT object_type, props FROM entries WHERE id = ?")) {}
+      m_readEntry(Prepare(m_db.get(), "SELECT object_type, props FROM entries WHERE id = ?")) {
+    // One read transaction for the life of the book: every call sees the same
+    // entries, and SQLite neither locks the file nor drops its page cache per
+    // statement. Books are replaced by renaming, so no writer waits for it.
+    if (sqlite3_exec(m_db.get(), "BEGIN; SELECT count(*) FROM book_format;", nullptr, nullptr,
+                     nullptr) != SQLITE_OK) {
+        m_readEntry.reset();
+    }
+}
 
 HRESULT CBookStore::ReadEntry(std::uint32_t rowId, ULONG& objectType, std::string& blob) {
     sqlite3_stmt* s = m_readEntry.get();

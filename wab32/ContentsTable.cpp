@@ -10,9 +10,9 @@ namespace wab32 {
 namespace {
 
 constexpr const char* kRowsSql =
-    "SELECT id, object_type, display_name FROM entries ORDER BY sort_key, id";
+    "SELECT id, object_type, display_name FROM entries ORDER BY sort_key, stored_order";
 constexpr const char* kRowsWithPropsSql =
-    "SELECT id, object_type, display_name, props FROM entries ORDER BY sort_key, id";
+    "SELECT id, object_type, display_name, props FROM entries ORDER BY sort_key, stored_order";
 
 bool Matches(ULONG column, ULONG tag) {
     return PROP_ID(column) == PROP_ID(tag) &&

@@ -215,9 +215,9 @@ TEST(BookToolTest, DumpShowsEveryEntryAndProperty) {
               "  [4] 0x0FF90102 (unnamed) PT_BINARY: hex 00FF (2 bytes)\n"
               "  [5] 0x3FFD0003 (unnamed) PT_LONG: -7\n"
               "  [6] 0x3001001E Display name PT_STRING8: \"\"\n"
-              "entry 2: distlist (object type 8), entry id 5157424502000000, 1 property\n"
+              "entry 2: distlist (object type 8), entry id 5157424503000000, 1 property\n"
               "  [0] 0x3001001E Display name PT_STRING8: \"Team\"\n"
-              "entry 3: container (object type 4), entry id 5157424503000000, 0 properties\n"
+              "entry 3: container (object type 4), entry id 5157424502000000, 0 properties\n"
               "3 entries\n");
     EXPECT_TRUE(r.err.empty());
 }

@@ -94,7 +94,8 @@ bool DumpBook(const std::filesystem::path& path, std::ostream& out, std::string&
         return false;
     }
     Statement all =
-        Prepare(opened.db.get(), "SELECT id, object_type, props FROM entries ORDER BY id");
+        Prepare(opened.db.get(),
+                "SELECT id, object_type, props, stored_order FROM entries ORDER BY stored_order");
     if (!all) {
         error = "not an address book";
         return false;
@@ -113,8 +114,8 @@ bool DumpBook(const std::filesystem::path& path, std::ostream& out, std::string&
         }
         BYTE entryId[kEntryIdSize];
         EncodeEntryId(EntryKind::Entry, id, entryId);
-        out << "entry " << id << ": " << ObjectTypeName(type) << " (object type " << type
-            << "), entry id "
+        out << "entry " << sqlite3_column_int64(all.get(), 3) << ": " << ObjectTypeName(type)
+            << " (object type " << type << "), entry id "
             << HexBytes(std::string_view(reinterpret_cast<const char*>(entryId), kEntryIdSize))
             << ", " << props->size() << (props->size() == 1 ? " property" : " properties") << "\n";
         for (std::size_t i = 0; i < props->size(); ++i) {
