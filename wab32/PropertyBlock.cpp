@@ -6,6 +6,18 @@
 
 namespace wab32 {
 
+namespace {
+
+// Copies the bytes (which may be an empty view without storage) to `out`.
+char* CopyBytes(char* out, std::string_view bytes) {
+    if (!bytes.empty()) {
+        std::memcpy(out, bytes.data(), bytes.size());
+    }
+    return out + bytes.size();
+}
+
+}  // namespace
+
 PropertyView MissingProperty(ULONG tag) {
     PropertyView v;
     v.tag = PROP_TAG(PT_ERROR, PROP_ID(tag));
@@ -54,15 +66,13 @@ HRESULT BuildPropertyBlock(std::span<const PropertyView> views, SPropValue** lpp
         switch (PROP_TYPE(v.tag)) {
             case PT_STRING8:
                 p.Value.lpszA = data;
-                std::memcpy(data, v.data.data(), v.data.size());
-                data += v.data.size();
+                data = CopyBytes(data, v.data);
                 *data++ = '\0';
                 break;
             case PT_BINARY:
                 p.Value.bin.cb = static_cast<ULONG>(v.data.size());
                 p.Value.bin.lpb = v.data.empty() ? nullptr : reinterpret_cast<BYTE*>(data);
-                std::memcpy(data, v.data.data(), v.data.size());
-                data += v.data.size();
+                data = CopyBytes(data, v.data);
                 break;
             case PT_MV_STRING8: {
                 p.Value.MVszA.cValues = v.count;
@@ -71,8 +81,7 @@ HRESULT BuildPropertyBlock(std::span<const PropertyView> views, SPropValue** lpp
                 std::string_view s;
                 while (values.Next(s)) {
                     *pointers++ = data;
-                    std::memcpy(data, s.data(), s.size());
-                    data += s.size();
+                    data = CopyBytes(data, s);
                     *data++ = '\0';
                 }
                 break;

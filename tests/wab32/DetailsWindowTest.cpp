@@ -94,6 +94,11 @@ TEST(DetailsWindowTest, UnknownEntryShowsNothing) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Headless unless told otherwise (test discovery runs without ctest's
+    // environment).
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

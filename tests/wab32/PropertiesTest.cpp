@@ -63,7 +63,8 @@ void ExpectProperty(const SPropValue& p, const Expected& e) {
             break;
         case PT_BINARY:
             ASSERT_EQ(p.Value.bin.cb, e.bytes.size());
-            EXPECT_EQ(std::memcmp(p.Value.bin.lpb, e.bytes.data(), e.bytes.size()), 0);
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.Value.bin.lpb), p.Value.bin.cb),
+                      e.bytes);
             break;
         case PT_MV_STRING8:
             ASSERT_EQ(p.Value.MVszA.cValues, e.values.size());

@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -39,6 +40,18 @@ int UsageError(const std::string& message) {
 int FileError(const std::string& file, const std::string& reason) {
     std::cerr << "quorvel-book: " << file << ": " << reason << "\n";
     return 1;
+}
+
+// Refuses early, before any work, to replace a file without --force (Commit
+// checks again when the book is linked into place).
+bool RefusedOverwrite(const std::string& book, bool force) {
+    std::error_code ec;
+    if (!force && std::filesystem::symlink_status(book, ec).type() !=
+                      std::filesystem::file_type::not_found) {
+        FileError(book, "file exists (use --force to replace it)");
+        return true;
+    }
+    return false;
 }
 
 bool ParseCount(const std::string& text, std::uint64_t& value) {
@@ -93,6 +106,9 @@ int Create(const Arguments& args) {
     }
     const std::string& book = args.files[0];
     const std::string& source = args.files[1];
+    if (RefusedOverwrite(book, args.force)) {
+        return 1;
+    }
     std::vector<SourceEntry> entries;
     std::string error;
     if (!LoadJsonSource(source, entries, error)) {
@@ -121,6 +137,9 @@ int Generate(const Arguments& args) {
         return UsageError("generate needs one BOOK.wab");
     }
     const std::string& book = args.files[0];
+    if (RefusedOverwrite(book, args.force)) {
+        return 1;
+    }
     CBookWriter writer;
     if (!writer.Begin(book) || !GenerateContacts(writer, args.count, args.seed) ||
         !writer.Commit(args.force)) {
