@@ -119,5 +119,10 @@ void ListAndRead(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(ListAndRead)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ListAndRead)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_MAIN();

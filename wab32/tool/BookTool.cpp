@@ -46,8 +46,8 @@ int FileError(const std::string& file, const std::string& reason) {
 // checks again when the book is linked into place).
 bool RefusedOverwrite(const std::string& book, bool force) {
     std::error_code ec;
-    if (!force && std::filesystem::symlink_status(book, ec).type() !=
-                      std::filesystem::file_type::not_found) {
+    if (!force &&
+        std::filesystem::symlink_status(book, ec).type() != std::filesystem::file_type::not_found) {
         FileError(book, "file exists (use --force to replace it)");
         return true;
     }
