@@ -24,12 +24,20 @@ inline constexpr HRESULT MAPI_E_NO_ACCESS = static_cast<HRESULT>(0x80070005u);
 inline constexpr HRESULT MAPI_E_NOT_ENOUGH_MEMORY = static_cast<HRESULT>(0x8007000Eu);
 inline constexpr HRESULT MAPI_E_INVALID_PARAMETER = static_cast<HRESULT>(0x80070057u);
 
-inline constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+inline constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 
 // Property tag: id in the high 16 bits, type in the low 16 bits.
-constexpr ULONG PROP_TAG(ULONG type, ULONG id) { return (id << 16) | type; }
-constexpr ULONG PROP_ID(ULONG tag) { return tag >> 16; }
-constexpr ULONG PROP_TYPE(ULONG tag) { return tag & 0xFFFFu; }
+constexpr ULONG PROP_TAG(ULONG type, ULONG id) {
+    return (id << 16) | type;
+}
+constexpr ULONG PROP_ID(ULONG tag) {
+    return tag >> 16;
+}
+constexpr ULONG PROP_TYPE(ULONG tag) {
+    return tag & 0xFFFFu;
+}
 
 inline constexpr ULONG PT_LONG = 0x0003;
 inline constexpr ULONG PT_ERROR = 0x000A;

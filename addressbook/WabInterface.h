@@ -8,24 +8,24 @@
 
 // Base of every object the library hands out.
 class IUnknown {
-public:
+  public:
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     virtual ~IUnknown() = default;
 };
 
 // The library's allocator. A block from AllocateMore is chained to its head
 // and freed with it by one FreeBuffer of the head.
 class IWABObject : public IUnknown {
-public:
+  public:
     virtual HRESULT AllocateBuffer(ULONG cbSize, void** lppBuffer) = 0;
     virtual HRESULT AllocateMore(ULONG cbSize, void* lpObject, void** lppBuffer) = 0;
     virtual ULONG FreeBuffer(void* lpBuffer) = 0;
 };
 
 class IMAPITable : public IUnknown {
-public:
+  public:
     virtual HRESULT SetColumns(const SPropTagArray* lpPropTagArray, ULONG ulFlags) = 0;
     virtual HRESULT SeekRow(ULONG bkOrigin, LONG lRowCount, LONG* lplRowsSought) = 0;
     // Rows come in ascending display-name order; the row set and each row's
@@ -34,7 +34,7 @@ public:
 };
 
 class IMAPIProp : public IUnknown {
-public:
+  public:
     // No tag list: every property, in stored order, as one library block.
     virtual HRESULT GetProps(const SPropTagArray* lpPropTagArray, ULONG ulFlags, ULONG* lpcValues,
                              SPropValue** lppPropArray) = 0;
@@ -43,7 +43,7 @@ public:
 class IMailUser : public IMAPIProp {};
 
 class IABContainer : public IMAPIProp {
-public:
+  public:
     virtual HRESULT GetContentsTable(ULONG ulFlags, IMAPITable** lppTable) = 0;
 };
 
@@ -52,7 +52,7 @@ using ButtonCallback = HRESULT (*)(std::uintptr_t ulUIParam, void* lpvContext, U
                                    const ENTRYID* lpEntryID, ULONG ulFlags);
 
 class IAddrBook : public IUnknown {
-public:
+  public:
     virtual HRESULT GetPAB(ULONG* lpcbEntryID, ENTRYID** lppEntryID) = 0;
     // Opens a container (the personal address book's id) or a mail user (a
     // contact's id); *lppUnk is an IABContainer or an IMailUser.
@@ -81,7 +81,7 @@ struct WAB_PARAM {
 };
 
 // 0 opens the book and sets both objects; any other value is failure.
-using LPWABOPEN = HRESULT (*)(IAddrBook** lppAdrBook, IWABObject** lppWABObject,
-                              WAB_PARAM* lpWP, ULONG Reserved);
+using LPWABOPEN = HRESULT (*)(IAddrBook** lppAdrBook, IWABObject** lppWABObject, WAB_PARAM* lpWP,
+                              ULONG Reserved);
 
 inline constexpr const char* kWabOpenExport = "WABOpen";

@@ -6,7 +6,7 @@ struct EntryRef;
 
 // Where an export run reads its contacts: the address-book session.
 class ContactSource {
-public:
+  public:
     virtual ~ContactSource() = default;
     // A copy of the entry id becomes the current entry; null changes nothing.
     virtual void SetCurrentEntry(const EntryRef* entry) = 0;

@@ -40,16 +40,14 @@ struct ContactRecord {
     const char* personalHomePage;
     const char* comment;
 
-    bool HasBirthday() const {
-        return birthday.dwLowDateTime != 0 || birthday.dwHighDateTime != 0;
-    }
+    bool HasBirthday() const { return birthday.dwLowDateTime != 0 || birthday.dwHighDateTime != 0; }
 };
 
 // A contact's additional e-mail addresses (borrowed pointers), added and
 // removed at the head. The head is the back of the vector, so adding and
 // draining cost nothing per entry beyond the first growth.
 class EmailList {
-public:
+  public:
     void AddHead(const char* address) { m_entries.push_back(address); }
     // Removes and returns the entry at the head; the list must not be empty.
     const char* RemoveHead() {
@@ -63,7 +61,7 @@ public:
     std::size_t GetCount() const { return m_entries.size(); }
     void RemoveAll() { std::vector<const char*>().swap(m_entries); }
 
-private:
+  private:
     std::vector<const char*> m_entries;  // tail first, head last
 };
 

@@ -6,14 +6,15 @@
 // A failed open, write or close of an output file: the path and the system's
 // reason (errno text).
 class FileError : public std::runtime_error {
-public:
+  public:
     FileError(std::string path, int errorNumber);
+    FileError() : FileError(std::string(), 0) {}
 
     const std::string& path() const { return m_strPath; }
     const std::string& reason() const { return m_strReason; }
     int errorNumber() const { return m_nErrno; }
 
-private:
+  private:
     std::string m_strPath;
     std::string m_strReason;
     int m_nErrno;

@@ -10,7 +10,7 @@ inline constexpr unsigned LVNI_SELECTED = 2;
 // its items sorted by text in ascending byte order; each item carries one
 // EntryRef pointer as its data.
 class ListControl {
-public:
+  public:
     virtual ~ListControl() = default;
     // The next item after index start (-1: from the first) that matches the
     // flags, or -1.

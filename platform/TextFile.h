@@ -10,7 +10,7 @@
 // one, for writing only; every "\n" written is stored as CR LF. A failed write
 // or close raises FileError; the destructor closes a file still open quietly.
 class TextFile final : public OutputFile {
-public:
+  public:
     TextFile();
     ~TextFile() override;
     TextFile(const TextFile&) = delete;
@@ -25,7 +25,7 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
     const std::string& GetFilePath() const { return m_strPath; }
 
-private:
+  private:
     void Flush();
     void Discard();
 

@@ -1,0 +1,67 @@
+#include "core/ExportRun.h"
+
+#include "core/ContactRecord.h"
+#include "core/CsvWriter.h"
+#include "core/VCardWriter.h"
+
+#include <cstdint>
+
+namespace {
+
+// Walks the covered items once to count them and once to write them. The
+// progress bar gets the range, one position per item before it is read, and
+// 0 at the end; a run that covers nothing leaves the bar alone. The CSV run
+// also enables the bar for the walk.
+template <typename WriteContact>
+std::size_t RunExport(const ListControl& list, ExportScope scope, ProgressControl& progress,
+                      ContactSource& source, bool enableProgress, WriteContact writeContact) {
+    const unsigned flags = scope & 0xFFFFu;
+    int count = 0;
+    for (int i = list.GetNextItem(-1, flags); i != -1; i = list.GetNextItem(i, flags)) {
+        ++count;
+    }
+    if (count == 0) {
+        return 0;
+    }
+    progress.SetRange(0, static_cast<std::uint16_t>(count & 0xFFFF));
+    if (enableProgress) {
+        progress.EnableWindow(true);
+    }
+    int position = 0;
+    std::size_t leftOut = 0;
+    for (int i = list.GetNextItem(-1, flags); i != -1; i = list.GetNextItem(i, flags)) {
+        progress.SetPos(++position);
+        const EntryRef* entry = list.GetItemData(i);
+        source.SetCurrentEntry(entry);
+        // An item whose entry cannot be read is left out rather than written
+        // from the previous contact's properties.
+        if (!source.ReadProperties() || entry == nullptr) {
+            ++leftOut;
+            continue;
+        }
+        writeContact();
+    }
+    if (enableProgress) {
+        progress.EnableWindow(false);
+    }
+    progress.SetPos(0);
+    return leftOut;
+}
+
+}  // namespace
+
+std::size_t ExportVCards(OutputFile& file, const ListControl& list, ExportScope scope,
+                         ProgressControl& progress, ContactSource& source) {
+    return RunExport(list, scope, progress, source, false,
+                     [&] { WriteVCard(file, source.CurrentProps(), source.CurrentPropCount()); });
+}
+
+std::size_t ExportCsv(OutputFile& file, const ListControl& list, ExportScope scope,
+                      ProgressControl& progress, ContactSource& source) {
+    ContactRecord record;
+    EmailList otherEmails;
+    return RunExport(list, scope, progress, source, true, [&] {
+        BuildContactRecord(source.CurrentProps(), source.CurrentPropCount(), record, otherEmails);
+        WriteCsvRow(file, record, otherEmails);
+    });
+}

@@ -1,0 +1,18 @@
+#include "platform/FileError.h"
+
+#include <system_error>
+#include <utility>
+
+namespace {
+
+std::string ReasonOf(int errorNumber) {
+    return std::generic_category().message(errorNumber);
+}
+
+}  // namespace
+
+FileError::FileError(std::string path, int errorNumber)
+    : std::runtime_error(path + ": " + ReasonOf(errorNumber)),
+      m_strPath(std::move(path)),
+      m_strReason(ReasonOf(errorNumber)),
+      m_nErrno(errorNumber) {}
