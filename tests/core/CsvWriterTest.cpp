@@ -1,0 +1,203 @@
+#include "core/ContactRecord.h"
+#include "core/CsvWriter.h"
+#include "platform/TextFile.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using testing_support::FileTimeOf;
+using testing_support::PropArray;
+using testing_support::ReadFileBytes;
+using testing_support::RecordingFile;
+using testing_support::ScopedTimeZone;
+using testing_support::TempDir;
+using testing_support::UtcFileTime;
+
+namespace {
+
+constexpr ULONG kDisplay = 0x3001001E, kEmail = 0x3003001E, kBirthday = 0x3A420040,
+                kCompany = 0x3A16001E, kBusStreet = 0x3A29001E, kBusCity = 0x3A27001E,
+                kBusState = 0x3A28001E, kBusPostal = 0x3A2A001E, kBusCountry = 0x3A26001E,
+                kTitle = 0x3A17001E, kDepartment = 0x3A18001E, kOffice = 0x3A19001E,
+                kBusPhone = 0x3A08001E, kBusFax = 0x3A24001E, kPager = 0x3A21001E,
+                kBusPage = 0x3A51001E, kHomeStreet = 0x3A5D001E, kHomeCity = 0x3A59001E,
+                kHomeState = 0x3A5C001E, kHomePostal = 0x3A5B001E, kHomeCountry = 0x3A5A001E,
+                kHomePhone = 0x3A09001E, kHomeFax = 0x3A25001E, kMobile = 0x3A1C001E,
+                kPersonalPage = 0x3A50001E, kComment = 0x3004001E, kGiven = 0x3A06001E,
+                kMiddle = 0x3A44001E, kSurname = 0x3A11001E;
+
+std::string Row(const PropArray& props) {
+    ContactRecord record;
+    EmailList list;
+    BuildContactRecord(props.data(), props.size(), record, list);
+    RecordingFile file;
+    WriteCsvRow(file, record, list);
+    EXPECT_TRUE(list.IsEmpty());
+    return file.text();
+}
+
+}  // namespace
+
+TEST(CsvWriterTest, WorkedExampleComesOutByteForByteThroughTheTextFile) {
+    ScopedTimeZone tz("UTC0");
+    PropArray props;
+    props.Str(kDisplay, "Jo Sample")
+        .Time(kBirthday, UtcFileTime(1970, 3, 5, 9))
+        .Str(kHomeStreet, "1 Mill Lane")
+        .Str(kHomeCity, "Riverton")
+        .Str(kHomePostal, "RT1 2AB")
+        .Str(kHomeCountry, "Freeland")
+        .Str(kHomePhone, "11 22 33")
+        .Str(kCompany, "Acme")
+        .Str(kTitle, "Buyer")
+        .Str(kBusStreet, "2 Dock Road")
+        .Str(kBusCity, "Portville")
+        .Str(kBusPhone, "44 55 66")
+        .Str(kEmail, "mail-1")
+        .Multi(PR_CONTACT_EMAIL_ADDRESSES, {"mail-1", "mail-2", "mail-3"})
+        .Str(kBusPage, "page-b")
+        .Str(kComment, "Met at fair\r\nCall back\r\n");
+    ContactRecord record;
+    EmailList list;
+    BuildContactRecord(props.data(), props.size(), record, list);
+    TempDir dir;
+    const std::string path = dir.File("contacts.csv");
+    TextFile file;
+    ASSERT_TRUE(file.Open(path));
+    WriteCsvHeader(file);
+    WriteCsvRow(file, record, list);
+    file.Close();
+    EXPECT_EQ(ReadFileBytes(path),
+              "Name,Birthday,Hm Addr,Hm,Mob,Wk Info,Wk,Page,FAX,EMail,URLs,Note\r\n"
+              "\"Jo Sample\",\"5/3/1970\",\"1 Mill Lane\x06Riverton\x06RT1 2AB\x06"
+              "Freeland\",\"11 22 33\",\"\",\"Acme\x06"
+              "Buyer\x06"
+              "2 Dock Road\x06"
+              "Portville\",\"44 55 66\",\"\",\"\",\"mail-1\x06mail-3\x06mail-2\","
+              "\"page-b\",\"Met at fair\x06"
+              "Call back\"\r\n");
+    EXPECT_TRUE(list.IsEmpty());
+}
+
+TEST(CsvWriterTest, FieldsJoinPresentValuesAndEscapeNothing) {
+    ScopedTimeZone tz("UTC0");
+    struct Case {
+        const char* name;
+        PropArray props;
+        std::string row;
+    };
+    Case cases[] = {
+        {"display name only", PropArray().Str(kDisplay, "A"),
+         "\"A\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
+        {"nothing at all", PropArray(),
+         "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
+        {"names and home fax have no column",
+         PropArray().Str(kGiven, "g").Str(kMiddle, "m").Str(kSurname, "s").Str(kHomeFax, "f"),
+         "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
+        {"quote is not doubled", PropArray().Str(kDisplay, "a\"b,c"),
+         "\"a\"b,c\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
+        {"single-digit date unpadded", PropArray().Time(kBirthday, UtcFileTime(2000, 1, 1, 12)),
+         "\"\",\"1/1/2000\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
+        {"two-digit date", PropArray().Time(kBirthday, UtcFileTime(1999, 12, 25, 12)),
+         "\"\",\"25/12/1999\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
+        {"birthday without a calendar date is written as absent",
+         PropArray().Time(kBirthday, FileTimeOf(0xFFFFFFFFFFFFFFFFULL)),
+         "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
+        {"note: inner break marked, trailing dropped", PropArray().Str(kComment, "one\r\ntwo\r\n"),
+         "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"one\x06two\"\n"},
+        {"note: lone CR is a break", PropArray().Str(kComment, "one\rtwo"),
+         "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"one\x06two\"\n"},
+        {"note: lone LF stays", PropArray().Str(kComment, "one\ntwo"),
+         "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"one\ntwo\"\n"},
+        {"empty street still separates", PropArray().Str(kHomeStreet, "").Str(kHomeCity, "X"),
+         "\"\",,\"\x06X\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
+        {"country alone has no marker", PropArray().Str(kHomeCountry, "C"),
+         "\"\",,\"C\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
+        {"home address order",
+         PropArray()
+             .Str(kHomeCountry, "5")
+             .Str(kHomePostal, "4")
+             .Str(kHomeState, "3")
+             .Str(kHomeCity, "2")
+             .Str(kHomeStreet, "1"),
+         "\"\",,\"1\x06"
+         "2\x06"
+         "3\x06"
+         "4\x06"
+         "5\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
+        {"work info order",
+         PropArray()
+             .Str(kBusCountry, "9")
+             .Str(kBusPostal, "8")
+             .Str(kBusState, "7")
+             .Str(kBusCity, "6")
+             .Str(kBusStreet, "5")
+             .Str(kOffice, "4")
+             .Str(kDepartment, "3")
+             .Str(kTitle, "2")
+             .Str(kCompany, "1"),
+         "\"\",,\"\",\"\",\"\",\"1\x06"
+         "2\x06"
+         "3\x06"
+         "4\x06"
+         "5\x06"
+         "6\x06"
+         "7\x06"
+         "8\x06"
+         "9\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
+        {"single fields in order",
+         PropArray()
+             .Str(kBusFax, "F")
+             .Str(kPager, "P")
+             .Str(kBusPhone, "W")
+             .Str(kMobile, "M")
+             .Str(kHomePhone, "H"),
+         "\"\",,\"\",\"H\",\"M\",\"\",\"W\",\"P\",\"F\",\"\",\"\",\"\"\n"},
+        {"no default email: no leading marker",
+         PropArray().Multi(PR_CONTACT_EMAIL_ADDRESSES, {"p", "q"}),
+         "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"q\x06p\",\"\",\"\"\n"},
+        {"email comparison is case-sensitive",
+         PropArray().Str(kEmail, "a").Multi(PR_CONTACT_EMAIL_ADDRESSES, {"a", "A"}),
+         "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"a\x06"
+         "A\",\"\",\"\"\n"},
+        {"repeated other email written twice",
+         PropArray().Str(kEmail, "a").Multi(PR_CONTACT_EMAIL_ADDRESSES, {"b", nullptr, "b"}),
+         "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"a\x06"
+         "b\x06"
+         "b\",\"\",\"\"\n"},
+        {"default email alone", PropArray().Str(kEmail, "only"),
+         "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"only\",\"\",\"\"\n"},
+        {"both pages", PropArray().Str(kBusPage, "b").Str(kPersonalPage, "p"),
+         "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"p\x06"
+         "b\",\"\"\n"},
+        {"business page alone", PropArray().Str(kBusPage, "b"),
+         "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"b\",\"\"\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Row(c.props), c.row) << c.name;
+    }
+}
+
+TEST(CsvWriterTest, BirthdayIsTheLocalDateOfTheExportingMachine) {
+    PropArray props;
+    props.Time(kBirthday, UtcFileTime(1970, 3, 5));
+    const std::string tail = ",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n";
+    {
+        ScopedTimeZone west("EST5");
+        EXPECT_EQ(Row(props), "\"\",\"4/3/1970\"" + tail);
+    }
+    {
+        ScopedTimeZone east("JST-9");
+        EXPECT_EQ(Row(props), "\"\",\"5/3/1970\"" + tail);
+    }
+}
+
+TEST(CsvWriterTest, HeaderIsOneLine) {
+    RecordingFile file;
+    WriteCsvHeader(file);
+    EXPECT_EQ(file.writes(),
+              std::vector<std::string>{
+                  "Name,Birthday,Hm Addr,Hm,Mob,Wk Info,Wk,Page,FAX,EMail,URLs,Note\n"});
+}

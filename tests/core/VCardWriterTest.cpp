@@ -1,0 +1,228 @@
+#include "core/VCardWriter.h"
+#include "core/ValueEncoding.h"
+#include "platform/TextFile.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using testing_support::FileTimeOf;
+using testing_support::PropArray;
+using testing_support::ReadFileBytes;
+using testing_support::RecordingFile;
+using testing_support::ScopedTimeZone;
+using testing_support::TempDir;
+using testing_support::UtcFileTime;
+
+namespace {
+
+constexpr ULONG kGiven = 0x3A06001E, kMiddle = 0x3A44001E, kSurname = 0x3A11001E,
+                kDisplay = 0x3001001E, kEmail = 0x3003001E, kBirthday = 0x3A420040,
+                kCompany = 0x3A16001E, kBusStreet = 0x3A29001E, kBusCity = 0x3A27001E,
+                kBusState = 0x3A28001E, kBusPostal = 0x3A2A001E, kBusCountry = 0x3A26001E,
+                kTitle = 0x3A17001E, kDepartment = 0x3A18001E, kOffice = 0x3A19001E,
+                kBusPhone = 0x3A08001E, kBusFax = 0x3A24001E, kPager = 0x3A21001E,
+                kBusPage = 0x3A51001E, kHomeStreet = 0x3A5D001E, kHomeCity = 0x3A59001E,
+                kHomeState = 0x3A5C001E, kHomePostal = 0x3A5B001E, kHomeCountry = 0x3A5A001E,
+                kHomePhone = 0x3A09001E, kHomeFax = 0x3A25001E, kMobile = 0x3A1C001E,
+                kPersonalPage = 0x3A50001E, kComment = 0x3004001E;
+
+std::string Block(const std::string& body) {
+    return "BEGIN:VCARD\nVERSION:2.1\n" + body + "END:VCARD\n";
+}
+
+std::string Write(const PropArray& props) {
+    RecordingFile file;
+    WriteVCard(file, props.data(), props.size());
+    return file.text();
+}
+
+}  // namespace
+
+TEST(VCardWriterTest, WorkedExampleComesOutByteForByteThroughTheTextFile) {
+    ScopedTimeZone tz("UTC0");
+    PropArray props;
+    props.Str(kGiven, "Given")
+        .Str(kSurname, "Family")
+        .Str(kDisplay, "Given Family")
+        .Time(kBirthday, UtcFileTime(1970, 3, 7, 12))
+        .Str(kCompany, "Firm")
+        .Str(kTitle, "Head of\r\nSales")
+        .Str(kComment, "Line one\r\nLine two = ok\r\n")
+        .Str(kHomePhone, "555 0100")
+        .Str(kHomeStreet, "1 Mill Lane\r\nFlat 2")
+        .Str(kHomeCity, "Easton")
+        .Str(kEmail, "addr-1")
+        .Multi(PR_CONTACT_EMAIL_ADDRESSES, {"addr-1", "addr-2", "addr-3"});
+    TempDir dir;
+    const std::string path = dir.File("contacts.vcf");
+    TextFile file;
+    ASSERT_TRUE(file.Open(path));
+    WriteVCard(file, props.data(), props.size());
+    file.Close();
+    const std::string expected =
+        "BEGIN:VCARD\r\n"
+        "VERSION:2.1\r\n"
+        "N:Family;Given;;;\r\n"
+        "FN:Given Family\r\n"
+        "BDAY:19700307\r\n"
+        "ORG:Firm;\r\n"
+        "TITLE:Head of\x06Sales\r\n"
+        "NOTE;ENCODING=QUOTED-PRINTABLE:Line one=0D=0ALine two = ok\r\n"
+        "TEL;HOME:555 0100\r\n"
+        "ADR;HOME;ENCODING=QUOTED-PRINTABLE:;;1 Mill Lane=0D=0AFlat 2;Easton;;;\r\n"
+        "EMAIL;INTERNET:addr-3\r\n"
+        "EMAIL;INTERNET:addr-2\r\n"
+        "EMAIL;PREF;INTERNET:addr-1\r\n"
+        "END:VCARD\r\n";
+    EXPECT_EQ(ReadFileBytes(path), expected);
+}
+
+TEST(VCardWriterTest, WritesEachLineOnlyWhenItsFieldsArePresent) {
+    ScopedTimeZone tz("UTC0");
+    struct Case {
+        const char* name;
+        PropArray props;
+        std::string body;
+    };
+    Case cases[] = {
+        {"no properties", PropArray(), "N:;;;;\n"},
+        {"display name only", PropArray().Str(kDisplay, "Desk"), "N:;Desk;;;\nFN:Desk\n"},
+        {"middle name only", PropArray().Str(kMiddle, "M"), "N:;M;;;\n"},
+        {"surname only", PropArray().Str(kSurname, "Family"), "N:Family;;;;\n"},
+        {"given and middle", PropArray().Str(kGiven, "Given").Str(kMiddle, "M"), "N:;Given;M;;\n"},
+        {"all three names win over display",
+         PropArray().Str(kDisplay, "D").Str(kMiddle, "M").Str(kGiven, "G").Str(kSurname, "S"),
+         "N:S;G;M;;\nFN:D\n"},
+        {"middle name wins over display", PropArray().Str(kDisplay, "D").Str(kMiddle, "M"),
+         "N:;M;;;\nFN:D\n"},
+        {"empty display name is present", PropArray().Str(kDisplay, ""), "N:;;;;\nFN:\n"},
+        {"department only", PropArray().Str(kDepartment, "Ops"), "N:;;;;\nORG:;Ops\n"},
+        {"company only", PropArray().Str(kCompany, "Firm"), "N:;;;;\nORG:Firm;\n"},
+        {"business country only", PropArray().Str(kBusCountry, "X"),
+         "N:;;;;\nADR;WORK;ENCODING=QUOTED-PRINTABLE:;;;;;;X\n"},
+        {"office location only", PropArray().Str(kOffice, "B2"),
+         "N:;;;;\nADR;WORK;ENCODING=QUOTED-PRINTABLE:;B2;;;;;\n"},
+        {"every business address part",
+         PropArray()
+             .Str(kBusCountry, "C")
+             .Str(kBusPostal, "P")
+             .Str(kBusState, "S")
+             .Str(kBusCity, "Y")
+             .Str(kBusStreet, "T")
+             .Str(kOffice, "O"),
+         "N:;;;;\nADR;WORK;ENCODING=QUOTED-PRINTABLE:;O;T;Y;S;P;C\n"},
+        {"every home address part",
+         PropArray()
+             .Str(kHomeCountry, "C")
+             .Str(kHomePostal, "P")
+             .Str(kHomeState, "S")
+             .Str(kHomeCity, "Y")
+             .Str(kHomeStreet, "T"),
+         "N:;;;;\nADR;HOME;ENCODING=QUOTED-PRINTABLE:;;T;Y;S;P;C\n"},
+        {"empty title", PropArray().Str(kTitle, ""), "N:;;;;\nTITLE:\n"},
+        {"lone line feed continues the line", PropArray().Str(kTitle, "a\nb"),
+         "N:;;;;\nTITLE:a\nb\n"},
+        {"note loses its trailing breaks", PropArray().Str(kComment, "n\r\n\r\n"),
+         "N:;;;;\nNOTE;ENCODING=QUOTED-PRINTABLE:n\n"},
+        {"nothing is escaped", PropArray().Str(kTitle, "a;b,c:d\\e=F"),
+         "N:;;;;\nTITLE:a;b,c:d\\e=F\n"},
+        {"phones in fixed order",
+         PropArray()
+             .Str(kHomeFax, "6")
+             .Str(kBusFax, "5")
+             .Str(kPager, "4")
+             .Str(kMobile, "3")
+             .Str(kHomePhone, "2")
+             .Str(kBusPhone, "1"),
+         "N:;;;;\nTEL;WORK;VOICE:1\nTEL;HOME:2\nTEL;HOME;CELL:3\nTEL;PAGER;WORK:4\n"
+         "TEL;WORK;FAX:5\nTEL;HOME;FAX:6\n"},
+        {"personal page before business page",
+         PropArray().Str(kBusPage, "b").Str(kPersonalPage, "p"), "N:;;;;\nURL:p\nURL:b\n"},
+        {"other emails last-to-first, default dropped",
+         PropArray()
+             .Str(kEmail, "addr-1")
+             .Multi(PR_CONTACT_EMAIL_ADDRESSES, {"addr-1", "addr-2", "addr-3"}),
+         "N:;;;;\nEMAIL;INTERNET:addr-3\nEMAIL;INTERNET:addr-2\nEMAIL;PREF;INTERNET:addr-1\n"},
+        {"no default email", PropArray().Multi(PR_CONTACT_EMAIL_ADDRESSES, {"x", "y"}),
+         "N:;;;;\nEMAIL;INTERNET:y\nEMAIL;INTERNET:x\n"},
+        {"case matters, duplicates kept, null skipped",
+         PropArray()
+             .Str(kEmail, "a")
+             .Multi(PR_CONTACT_EMAIL_ADDRESSES, {"A", "b", nullptr, "b", "a"}),
+         "N:;;;;\nEMAIL;INTERNET:b\nEMAIL;INTERNET:b\nEMAIL;INTERNET:A\nEMAIL;PREF;INTERNET:a\n"},
+        {"birthday with a zero low half",
+         PropArray().Time(kBirthday, FileTimeOf(0x01B1000000000000)), "N:;;;;\nBDAY:19870322\n"},
+        {"zero birthday is absent", PropArray().Time(kBirthday, FILETIME{0, 0}), "N:;;;;\n"},
+        {"birthday without a calendar date is left out",
+         PropArray().Time(kBirthday, FileTimeOf(0x8000000000000001ULL)).Str(kTitle, "t"),
+         "N:;;;;\nTITLE:t\n"},
+        {"birthday past 9999 is left out",
+         PropArray().Time(kBirthday, FileTimeOf(0x7FFFFFFFFFFFFFFF)), "N:;;;;\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Write(c.props), Block(c.body)) << c.name;
+        EXPECT_FALSE(quotedPrintableMode) << c.name;
+    }
+}
+
+TEST(VCardWriterTest, QuotedPrintableOnlyOnNoteAndAddressLines) {
+    PropArray props;
+    const std::string broken = "a\r\nb\nc";
+    for (ULONG tag :
+         {kDisplay, kTitle, kComment, kHomePhone, kOffice, kHomeStreet, kPersonalPage, kEmail}) {
+        props.Str(tag, broken);
+    }
+    const std::string plain =
+        "a\x06"
+        "b\nc";
+    const std::string quoted = "a=0D=0Ab=0D=0Ac";
+    EXPECT_EQ(Write(props), Block("N:;" + plain + ";;;\nFN:" + plain + "\nTITLE:" + plain +
+                                  "\nNOTE;ENCODING=QUOTED-PRINTABLE:" + quoted +
+                                  "\nTEL;HOME:" + plain + "\nADR;WORK;ENCODING=QUOTED-PRINTABLE:;" +
+                                  quoted + ";;;;;\nADR;HOME;ENCODING=QUOTED-PRINTABLE:;;" + quoted +
+                                  ";;;;\nURL:" + plain + "\nEMAIL;PREF;INTERNET:" + plain + "\n"));
+}
+
+TEST(VCardWriterTest, BirthdayIsTheLocalDateOfTheExportingMachine) {
+    PropArray props;
+    props.Time(kBirthday, UtcFileTime(1970, 3, 5));
+    {
+        ScopedTimeZone west("EST5");
+        EXPECT_EQ(Write(props), Block("N:;;;;\nBDAY:19700304\n"));
+    }
+    {
+        ScopedTimeZone east("JST-9");
+        EXPECT_EQ(Write(props), Block("N:;;;;\nBDAY:19700305\n"));
+    }
+}
+
+namespace {
+
+// Fails on the nth write, as a full disk would.
+class FailingFile : public OutputFile {
+  public:
+    explicit FailingFile(int failAt) : m_left(failAt) {}
+    void WriteString(const char*) override {
+        if (--m_left == 0) {
+            throw FileError("out.vcf", 28);
+        }
+    }
+
+  private:
+    int m_left;
+};
+
+}  // namespace
+
+TEST(VCardWriterTest, FailedWriteInsideAQuotedLineLeavesTheModeOff) {
+    PropArray props;
+    props.Str(kComment, "note").Str(kHomeCity, "c");
+    // Writes 5 to 7 are the NOTE line, 8 to 14 the home address line.
+    for (int failAt = 1; failAt <= 15; ++failAt) {
+        FailingFile file(failAt);
+        EXPECT_THROW(WriteVCard(file, props.data(), props.size()), FileError) << failAt;
+        EXPECT_FALSE(quotedPrintableMode) << failAt;
+    }
+}

@@ -1,0 +1,144 @@
+#include "core/ValueEncoding.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using testing_support::RecordingFile;
+
+namespace {
+
+struct EncodeCase {
+    std::string input;
+    std::string plain;   // quotedPrintableMode off
+    std::string quoted;  // quotedPrintableMode on
+};
+
+std::string Encode(const std::string& input, bool quoted) {
+    quotedPrintableMode = quoted;
+    std::string result = EncodeValue(input.c_str());
+    quotedPrintableMode = false;
+    return result;
+}
+
+}  // namespace
+
+TEST(ValueEncodingTest, EncodesLineBreaksInBothModes) {
+    const EncodeCase cases[] = {
+        {"", "", ""},
+        {"plain text", "plain text", "plain text"},
+        {"\r\n\r\n", "", ""},
+        {"\n\n", "", ""},
+        {"\r\r\n", "", ""},
+        {"a\r\nb",
+         "a\x06"
+         "b",
+         "a=0D=0Ab"},
+        {"a\rb",
+         "a\x06"
+         "b",
+         "a=0D=0Ab"},
+        {"a\nb", "a\nb", "a=0D=0Ab"},
+        {"a\r\r\nb",
+         "a\x06\x06"
+         "b",
+         "a=0D=0A=0D=0Ab"},
+        {"\n\ra",
+         "\n\x06"
+         "a",
+         "=0D=0A=0D=0Aa"},
+        {"x\r\n\r\n", "x", "x"},
+        {"=A\x06"
+         "B\r\n",
+         "=A\x06"
+         "B",
+         "=A=0D=0AB"},
+        {"\x06", "", ""},
+        {"a\x06\n\r", "a", "a"},
+        {"\x80\xFF\x01=;,:\\\"", "\x80\xFF\x01=;,:\\\"", "\x80\xFF\x01=;,:\\\""},
+        {"\r\n\n\rmid\r\nend",
+         "\x06\n\x06mid\x06"
+         "end",
+         "=0D=0A=0D=0A=0D=0Amid=0D=0Aend"},
+    };
+    for (const EncodeCase& c : cases) {
+        EXPECT_EQ(Encode(c.input, false), c.plain) << testing::PrintToString(c.input);
+        EXPECT_EQ(Encode(c.input, true), c.quoted) << testing::PrintToString(c.input);
+    }
+}
+
+TEST(ValueEncodingTest, EncodesValuesOfAnyLengthWhole) {
+    // Lengths around the 4096-byte buffers, before and after expansion.
+    for (const std::size_t length : {4094u, 4095u, 4096u, 4097u, 10000u, 1u << 20}) {
+        std::string input;
+        std::string plain;
+        std::string quoted;
+        for (std::size_t i = 0; i < length; ++i) {
+            if (i % 7 == 3) {
+                input += "\r\n";
+                plain += '\x06';
+                quoted += "=0D=0A";
+            } else {
+                const char c = static_cast<char>('a' + i % 26);
+                input += c;
+                plain += c;
+                quoted += c;
+            }
+        }
+        input += "z\r\n";
+        plain += 'z';
+        quoted += 'z';
+        EXPECT_EQ(Encode(input, false), plain) << length;
+        EXPECT_EQ(Encode(input, true), quoted) << length;
+    }
+    // A value that fits before expansion but not after it.
+    std::string expanded = "a";
+    for (int i = 0; i < 2000; ++i) {
+        expanded += "=0D=0A";
+    }
+    EXPECT_EQ(Encode("a" + std::string(2000, '\n') + "b", true), expanded + "b");
+    // Short values after a long one use the fixed buffers again correctly.
+    EXPECT_EQ(Encode("short\r\n", true), "short");
+    EXPECT_EQ(Encode("short\rx", false), "short\x06x");
+}
+
+TEST(ValueEncodingTest, EncoderNeverChangesItsInput) {
+    std::string input = "a\r\nb\r\n";
+    const std::string copy = input;
+    Encode(input, true);
+    Encode(input, false);
+    EXPECT_EQ(input, copy);
+}
+
+TEST(ValueEncodingTest, WriteValueAndWriteJoinedValueFollowTheWrittenFlag) {
+    struct Case {
+        const char* name;
+        bool joined;
+        unsigned char flagBefore;
+        const char* value;
+        std::vector<std::string> writes;
+        unsigned char flagAfter;
+    };
+    const Case cases[] = {
+        {"absent value writes nothing", false, 0, nullptr, {}, 0},
+        {"present value sets the flag", false, 0, "v\r\n", {"v"}, 1},
+        {"empty value still sets the flag", false, 0, "", {""}, 1},
+        {"only line breaks still set the flag", false, 0, "\r\n", {""}, 1},
+        {"joined, flag 0: no marker", true, 0, "v", {"v"}, 1},
+        {"joined, flag 1, absent: nothing", true, 1, nullptr, {}, 1},
+        {"joined, flag 1, present: marker then value", true, 1, "v", {"\x06", "v"}, 1},
+        {"joined, flag 1, empty: marker then nothing", true, 1, "", {"\x06", ""}, 1},
+    };
+    for (const Case& c : cases) {
+        RecordingFile file;
+        unsigned char flag = c.flagBefore;
+        if (c.joined) {
+            WriteJoinedValue(c.value, flag, file);
+        } else {
+            WriteValue(c.value, flag, file);
+        }
+        EXPECT_EQ(file.writes(), c.writes) << c.name;
+        EXPECT_EQ(flag, c.flagAfter) << c.name;
+    }
+}

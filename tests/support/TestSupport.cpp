@@ -1,0 +1,144 @@
+#include "tests/support/TestSupport.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace testing_support {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot make a temporary folder");
+    }
+    m_path = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path);
+    }
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+ScopedTimeZone::ScopedTimeZone(const char* tz) {
+    const char* old = std::getenv("TZ");
+    m_hadValue = old != nullptr;
+    m_oldValue = old != nullptr ? old : "";
+    ::setenv("TZ", tz, 1);
+    ::tzset();
+}
+
+ScopedTimeZone::~ScopedTimeZone() {
+    if (m_hadValue) {
+        ::setenv("TZ", m_oldValue.c_str(), 1);
+    } else {
+        ::unsetenv("TZ");
+    }
+    ::tzset();
+}
+
+FILETIME FileTimeOf(std::uint64_t ticks) {
+    return FILETIME{static_cast<std::uint32_t>(ticks & 0xFFFFFFFFu),
+                    static_cast<std::uint32_t>(ticks >> 32)};
+}
+
+FILETIME UtcFileTime(int year, int month, int day, int hour, int minute) {
+    std::tm utc{};
+    utc.tm_year = year - 1900;
+    utc.tm_mon = month - 1;
+    utc.tm_mday = day;
+    utc.tm_hour = hour;
+    utc.tm_min = minute;
+    const std::int64_t unixSeconds = ::timegm(&utc);
+    const std::int64_t ticks = (unixSeconds + 11'644'473'600LL) * 10'000'000LL;
+    return FileTimeOf(static_cast<std::uint64_t>(ticks));
+}
+
+PropArray& PropArray::Str(ULONG tag, const std::string& value) {
+    Entry entry{};
+    entry.prop.ulPropTag = tag;
+    entry.text = value;
+    m_entries.push_back(std::move(entry));
+    return *this;
+}
+
+PropArray& PropArray::NullStr(ULONG tag) {
+    Entry entry{};
+    entry.prop.ulPropTag = tag;
+    m_entries.push_back(std::move(entry));
+    return *this;
+}
+
+PropArray& PropArray::Time(ULONG tag, FILETIME value) {
+    Entry entry{};
+    entry.prop.ulPropTag = tag;
+    entry.prop.Value.ft = value;
+    m_entries.push_back(std::move(entry));
+    return *this;
+}
+
+PropArray& PropArray::Multi(ULONG tag, std::initializer_list<const char*> values) {
+    Entry entry{};
+    entry.prop.ulPropTag = tag;
+    for (const char* value : values) {
+        entry.texts.push_back(value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+    }
+    entry.isList = true;
+    entry.prop.Value.MVszA.cValues = static_cast<ULONG>(values.size());
+    m_entries.push_back(std::move(entry));
+    return *this;
+}
+
+PropArray& PropArray::Long(ULONG tag, LONG value) {
+    Entry entry{};
+    entry.prop.ulPropTag = tag;
+    entry.prop.Value.l = value;
+    m_entries.push_back(std::move(entry));
+    return *this;
+}
+
+const SPropValue* PropArray::data() const {
+    m_props.clear();
+    m_lists.clear();
+    for (const Entry& entry : m_entries) {
+        SPropValue prop = entry.prop;
+        if (entry.isList) {
+            std::vector<char*>& list = m_lists.emplace_back();
+            for (const auto& text : entry.texts) {
+                list.push_back(text ? const_cast<char*>(text->c_str()) : nullptr);
+            }
+            prop.Value.MVszA.lppszA = list.data();
+        } else if (entry.text) {
+            prop.Value.lpszA = const_cast<char*>(entry.text->c_str());
+        }
+        m_props.push_back(prop);
+    }
+    return m_props.data();
+}
+
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') {
+            out += '\r';
+        }
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace testing_support
