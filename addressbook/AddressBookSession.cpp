@@ -68,6 +68,11 @@ BOOL CAddressBookSession::LoadWabDll() {
     std::string error;
     m_hWabLib = LoadLibraryA(m_strLibraryName.c_str(), &error);
     if (m_hWabLib == nullptr) {
+        // The loader's text usually begins with the name already.
+        const std::string prefix = m_strLibraryName + ": ";
+        if (error.rfind(prefix, 0) == 0) {
+            error.erase(0, prefix.size());
+        }
         m_strOpenError = "cannot load " + m_strLibraryName + ": " + error;
         return 0;
     }

@@ -69,16 +69,18 @@ long long CountCovered(const ListControl& list, ExportScope scope) {
 int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err) {
     const std::string bookName =
         options.book.empty() ? std::string("the default address book") : options.book;
+    const std::string openFailure =
+        "cannot open " + (options.book.empty() ? bookName : "address book " + bookName) + ": ";
 
     // A missing or unreadable file is told as the system tells it.
     struct stat info;
     if (!options.book.empty() && stat(options.book.c_str(), &info) != 0) {
-        Fail(err, "cannot open address book " + bookName + ": " + std::strerror(errno));
+        Fail(err, openFailure + std::strerror(errno));
         return kExitBookFailed;
     }
     CAddressBookSession session(options.book);
     if (!session.m_bOpened) {
-        Fail(err, "cannot open address book " + bookName + ": " + session.OpenError());
+        Fail(err, openFailure + session.OpenError());
         return kExitBookFailed;
     }
 

@@ -177,9 +177,10 @@ TEST(AddressBookSessionTest, TellsWhyTheLibraryDidNotLoad) {
     CAddressBookSession session("");
     EXPECT_FALSE(session.m_bOpened);
     EXPECT_EQ(session.m_hWabLib, nullptr);
-    EXPECT_EQ(session.OpenError().rfind("cannot load /nonexistent/libnothing.so: ", 0), 0u)
-        << session.OpenError();
-    EXPECT_NE(session.OpenError().find("No such file"), std::string::npos) << session.OpenError();
+    // The loader's own text, without the name a second time.
+    EXPECT_EQ(session.OpenError(),
+              "cannot load /nonexistent/libnothing.so: cannot open shared object file: No such "
+              "file or directory");
     unsetenv(kWabDllPathVariable);
 }
 
