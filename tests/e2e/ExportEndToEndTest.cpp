@@ -43,8 +43,9 @@ class ExportEndToEndTest : public testing::Test {
         fs::remove_all(s_dir);
         fs::create_directories(s_dir);
         s_book = (s_dir / "book.wab").string();
-        const std::string create = std::string(QUORVEL_BOOK) + " create " + Quote(s_book) + " " +
-                                   Quote(std::string(E2E_DIR) + "/book.json");
+        std::string create = QUORVEL_BOOK;
+        create.append(" create ").append(Quote(s_book)).append(" ");
+        create.append(Quote(std::string(E2E_DIR) + "/book.json"));
         ASSERT_EQ(std::system(create.c_str()), 0) << create;
     }
     static void TearDownTestSuite() { fs::remove_all(s_dir); }
@@ -53,15 +54,15 @@ class ExportEndToEndTest : public testing::Test {
     // byte for byte as it was.
     Result Export(const std::vector<std::string>& args) {
         const std::string before = ReadFile(s_book);
-        std::string command =
-            "env -u QUORVEL_WAB_DLLPATH TZ=UTC XDG_DATA_HOME=" + Quote(s_dir.string()) + " " +
-            QUORVEL_EXPORT;
+        std::string command = "env -u QUORVEL_WAB_DLLPATH TZ=UTC XDG_DATA_HOME=";
+        command.append(Quote(s_dir.string())).append(" ").append(QUORVEL_EXPORT);
         for (const std::string& arg : args) {
-            command += " " + Quote(arg);
+            command.append(" ").append(Quote(arg));
         }
         const fs::path out = s_dir / "stdout.txt";
         const fs::path err = s_dir / "stderr.txt";
-        command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
+        command.append(" >").append(Quote(out.string()));
+        command.append(" 2>").append(Quote(err.string()));
         const int raw = std::system(command.c_str());
         EXPECT_EQ(ReadFile(s_book), before) << "the book changed under: " << command;
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
