@@ -28,7 +28,8 @@ else
   trap 'rm -rf "$work"' EXIT
 fi
 
-printf '%-9s %-6s %9s %12s %10s %10s\n' contacts format wall_s contacts/s peak_MiB budget_MiB
+printf '%-9s %-9s %-6s %9s %12s %10s %10s\n' \
+  generated listed format wall_s contacts/s peak_MiB budget_MiB
 for n in $counts; do
   book=$work/book-$n.wab
   [ -e "$book" ] || "$book_tool" generate --contacts "$n" "$book" >/dev/null
@@ -41,9 +42,9 @@ for n in $counts; do
     end=$(date +%s.%N)
     peak_kib=$(tail -n 1 "$work/time.txt")
     rm -f "$out"
-    awk -v n="$listed" -v f="$format" -v s="$start" -v e="$end" -v k="$peak_kib" 'BEGIN {
+    awk -v g="$n" -v n="$listed" -v f="$format" -v s="$start" -v e="$end" -v k="$peak_kib" 'BEGIN {
       wall = e - s
-      printf "%-9d %-6s %9.3f %12.0f %10.1f %10.1f\n", n, f, wall, n / wall, k / 1024,
+      printf "%-9d %-9d %-6s %9.3f %12.0f %10.1f %10.1f\n", g, n, f, wall, n / wall, k / 1024,
              64 + n * 100 / 1048576
     }'
   done
