@@ -60,6 +60,7 @@ class EmailList {
     bool IsEmpty() const { return m_entries.empty(); }
     std::size_t GetCount() const { return m_entries.size(); }
     void RemoveAll() { std::vector<const char*>().swap(m_entries); }
+    void Reserve(std::size_t count) { m_entries.reserve(count); }
 
   private:
     std::vector<const char*> m_entries;  // tail first, head last

@@ -13,12 +13,21 @@ class CsvFields {
   public:
     explicit CsvFields(OutputFile& file) : m_file(file) {}
 
-    void Text(const char* literal) { m_file.WriteString(literal); }
+    template <std::size_t N>
+    void Text(const char (&literal)[N]) {
+        m_file.WriteStringOfLength(literal, N - 1);
+    }
     // A quoted field of one value, then ",".
-    void Single(const char* value, const char* end = "\",") {
+    void Single(const char* value) {
         Text("\"");
         WriteValue(value, m_writtenFlag, m_file);
-        Text(end);
+        Text("\",");
+    }
+    // The row's last field: a quoted value, then the line end.
+    void Last(const char* value) {
+        Text("\"");
+        WriteValue(value, m_writtenFlag, m_file);
+        Text("\"\n");
     }
     // A quoted field of the present values joined by the marker, then ",".
     void Joined(std::initializer_list<const char*> values) {
@@ -77,9 +86,8 @@ void WriteCsvRow(OutputFile& file, const ContactRecord& r, EmailList& otherEmail
             out.Add({entry});
         }
     }
-    otherEmails.RemoveAll();
     out.Text("\",");
 
     out.Joined({r.personalHomePage, r.businessHomePage});
-    out.Single(r.comment, "\"\n");
+    out.Last(r.comment);
 }

@@ -22,10 +22,14 @@ class VCardLines {
   public:
     explicit VCardLines(OutputFile& file) : m_file(file) {}
 
-    void Text(const char* literal) { m_file.WriteString(literal); }
+    template <std::size_t N>
+    void Text(const char (&literal)[N]) {
+        m_file.WriteStringOfLength(literal, N - 1);
+    }
     void Value(const char* value) { WriteValue(value, m_writtenFlag, m_file); }
     // "prefix", value, "\n" when the value is present.
-    void Line(const char* prefix, const char* value) {
+    template <std::size_t N>
+    void Line(const char (&prefix)[N], const char* value) {
         if (value != nullptr) {
             Text(prefix);
             Value(value);
@@ -78,7 +82,8 @@ bool AnyPresent(const char* const* parts, std::size_t count) {
     return false;
 }
 
-void WriteAddressLine(VCardLines& out, const char* prefix, const char* const* parts,
+template <std::size_t N>
+void WriteAddressLine(VCardLines& out, const char (&prefix)[N], const char* const* parts,
                       std::size_t count) {
     if (!AnyPresent(parts, count)) {
         return;

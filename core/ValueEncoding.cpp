@@ -33,20 +33,15 @@ char* BufferFor(std::size_t needed, char* fixed, std::vector<char>& grown) {
 // length written (the terminator follows).
 std::size_t MarkLineBreaks(const char* value, std::size_t length, char* target) {
     char* out = target;
-    const char* in = value;
     const char* const end = value + length;
-    while (in < end) {
-        const void* found = std::memchr(in, '\r', static_cast<std::size_t>(end - in));
-        const char* cr = found != nullptr ? static_cast<const char*>(found) : end;
-        std::memcpy(out, in, static_cast<std::size_t>(cr - in));
-        out += cr - in;
-        if (cr == end) {
-            break;
-        }
-        *out++ = lineBreakMarker;
-        in = cr + 1;
-        if (in < end && *in == '\n') {
-            ++in;
+    for (const char* in = value; in < end; ++in) {
+        if (*in == '\r') {
+            *out++ = lineBreakMarker;
+            if (in + 1 < end && in[1] == '\n') {
+                ++in;
+            }
+        } else {
+            *out++ = *in;
         }
     }
     *out = '\0';
@@ -65,7 +60,7 @@ std::size_t StripTrailingBreaks(char* text, std::size_t length) {
     return length;
 }
 
-const char* ExpandLineBreaks(const char* staged, std::size_t length) {
+std::string_view ExpandLineBreaks(const char* staged, std::size_t length) {
     std::size_t breaks = 0;
     for (std::size_t i = 0; i < length; ++i) {
         breaks += IsLineBreak(staged[i]) ? 1 : 0;
@@ -82,19 +77,24 @@ const char* ExpandLineBreaks(const char* staged, std::size_t length) {
         }
     }
     *out = '\0';
-    return result;
+    return std::string_view(result, expanded);
 }
 
 }  // namespace
 
-const char* EncodeValue(const char* value) {
+std::string_view EncodeValueText(const char* value) {
     const std::size_t length = std::strlen(value);
     // The first pass never lengthens the text.
     char* const staged = quotedPrintableMode
                              ? BufferFor(length + 1, stagingBuffer, longStagingBuffer)
                              : BufferFor(length + 1, resultBuffer, longResultBuffer);
     const std::size_t marked = StripTrailingBreaks(staged, MarkLineBreaks(value, length, staged));
-    return quotedPrintableMode ? ExpandLineBreaks(staged, marked) : staged;
+    return quotedPrintableMode ? ExpandLineBreaks(staged, marked)
+                               : std::string_view(staged, marked);
+}
+
+const char* EncodeValue(const char* value) {
+    return EncodeValueText(value).data();
 }
 
 void WriteValue(const char* value, unsigned char& writtenFlag, OutputFile& file) {
@@ -102,12 +102,13 @@ void WriteValue(const char* value, unsigned char& writtenFlag, OutputFile& file)
         return;
     }
     writtenFlag = 1;
-    file.WriteString(EncodeValue(value));
+    const std::string_view encoded = EncodeValueText(value);
+    file.WriteStringOfLength(encoded.data(), encoded.size());
 }
 
 void WriteJoinedValue(const char* value, unsigned char& writtenFlag, OutputFile& file) {
     if (value != nullptr && writtenFlag == 1) {
-        file.WriteString(kMarkerString);
+        file.WriteStringOfLength(kMarkerString, 1);
     }
     WriteValue(value, writtenFlag, file);
 }

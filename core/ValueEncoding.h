@@ -2,6 +2,8 @@
 
 #include "platform/OutputFile.h"
 
+#include <string_view>
+
 // Stands for one line break inside an encoded value, and joins the parts of a
 // CSV field.
 inline constexpr char lineBreakMarker = 0x06;
@@ -15,6 +17,8 @@ extern bool quotedPrintableMode;
 // marker and LF becomes "=0D=0A". The result lives in the encoder's buffer
 // until the next call; values of any length are encoded whole.
 const char* EncodeValue(const char* value);
+// The same, with the result's length (the terminator follows it).
+std::string_view EncodeValueText(const char* value);
 
 // A null value writes nothing. Otherwise sets writtenFlag to 1 and writes the
 // encoded value in one write.

@@ -80,23 +80,41 @@ bool TextFile::Open(const std::string& path, FileError* error) {
 }
 
 void TextFile::WriteString(const char* text) {
-    std::size_t length = std::strlen(text);
+    WriteStringOfLength(text, std::strlen(text));
+}
+
+void TextFile::WriteStringOfLength(const char* text, std::size_t length) {
+    // Each byte takes at most two in the buffer (a line feed becomes CR LF).
+    if (length <= kBufferSize / 2) {
+        if (m_nUsed + 2 * length > kBufferSize) {
+            Flush();
+        }
+        char* out = m_pBuffer.get() + m_nUsed;
+        const char* const end = text + length;
+        while (text < end) {
+            const void* found = std::memchr(text, '\n', static_cast<std::size_t>(end - text));
+            const char* const newline = found != nullptr ? static_cast<const char*>(found) : end;
+            std::memcpy(out, text, static_cast<std::size_t>(newline - text));
+            out += newline - text;
+            if (newline == end) {
+                break;
+            }
+            *out++ = '\r';
+            *out++ = '\n';
+            text = newline + 1;
+        }
+        m_nUsed = static_cast<std::size_t>(out - m_pBuffer.get());
+        return;
+    }
+    // A long string goes out in runs between its line feeds.
     while (length > 0) {
         const void* newline = std::memchr(text, '\n', length);
         const std::size_t run =
             newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - text)
                                : length;
-        // One run of bytes without a line feed, then CR LF for the line feed.
-        if (m_nUsed + run + 2 > kBufferSize) {
-            Flush();
-        }
-        if (run + 2 > kBufferSize) {
-            if (!WriteAll(m_fd, text, run)) {
-                throw FileError(m_strPath, errno);
-            }
-        } else {
-            std::memcpy(m_pBuffer.get() + m_nUsed, text, run);
-            m_nUsed += run;
+        Flush();
+        if (!WriteAll(m_fd, text, run)) {
+            throw FileError(m_strPath, errno);
         }
         if (newline == nullptr) {
             return;

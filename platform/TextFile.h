@@ -19,6 +19,7 @@ class TextFile final : public OutputFile {
     // False when the file cannot be opened; *error then tells why.
     bool Open(const std::string& path, FileError* error = nullptr);
     void WriteString(const char* text) override;
+    void WriteStringOfLength(const char* text, std::size_t length) override;
     // Writes out what is buffered and closes; raises FileError on failure.
     void Close();
 

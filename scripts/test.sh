@@ -9,3 +9,5 @@ for preset in release asan; do
   echo "== $preset: test"
   ctest --preset "$preset"
 done
+echo "== fuzz: each target briefly"
+scripts/fuzz.sh 20
