@@ -44,26 +44,45 @@ struct ContactRecord {
 };
 
 // A contact's additional e-mail addresses (borrowed pointers), added and
-// removed at the head. The head is the back of the vector, so adding and
-// draining cost nothing per entry beyond the first growth.
+// removed at the head, counted. The head is the newest entry: the first few
+// live inside the list, the rest in a vector, so a contact's usual handful of
+// addresses costs no allocation.
 class EmailList {
   public:
-    void AddHead(const char* address) { m_entries.push_back(address); }
+    void AddHead(const char* address) {
+        if (m_count < kInline) {
+            m_inline[m_count] = address;
+        } else {
+            m_more.push_back(address);
+        }
+        ++m_count;
+    }
     // Removes and returns the entry at the head; the list must not be empty.
     const char* RemoveHead() {
-        const char* head = m_entries.back();
-        m_entries.pop_back();
+        --m_count;
+        if (m_count < kInline) {
+            return m_inline[m_count];
+        }
+        const char* head = m_more.back();
+        m_more.pop_back();
         return head;
     }
-    const char* GetHead() const { return m_entries.back(); }
-    const char* GetTail() const { return m_entries.front(); }
-    bool IsEmpty() const { return m_entries.empty(); }
-    std::size_t GetCount() const { return m_entries.size(); }
-    void RemoveAll() { std::vector<const char*>().swap(m_entries); }
-    void Reserve(std::size_t count) { m_entries.reserve(count); }
+    const char* GetHead() const {
+        return m_count <= kInline ? m_inline[m_count - 1] : m_more.back();
+    }
+    const char* GetTail() const { return m_inline[0]; }
+    bool IsEmpty() const { return m_count == 0; }
+    std::size_t GetCount() const { return m_count; }
+    void RemoveAll() {
+        m_count = 0;
+        std::vector<const char*>().swap(m_more);
+    }
 
   private:
-    std::vector<const char*> m_entries;  // tail first, head last
+    static constexpr std::size_t kInline = 8;
+    const char* m_inline[kInline] = {};
+    std::vector<const char*> m_more;  // entries past the first kInline, oldest first
+    std::size_t m_count = 0;
 };
 
 // The item-search flags that select the list items an export covers:

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kShortString = 24;
 
 // Writes all of [data, data + size) to fd; false with errno set on failure.
 bool WriteAll(int fd, const char* data, std::size_t size) {
@@ -91,6 +92,15 @@ void TextFile::WriteStringOfLength(const char* text, std::size_t length) {
         }
         char* out = m_pBuffer.get() + m_nUsed;
         const char* const end = text + length;
+        if (length <= kShortString) {
+            // Short strings (separators, most values) are cheaper byte by byte.
+            for (; text < end; ++text) {
+                if (*text == '\n') {
+                    *out++ = '\r';
+                }
+                *out++ = *text;
+            }
+        }
         while (text < end) {
             const void* found = std::memchr(text, '\n', static_cast<std::size_t>(end - text));
             const char* const newline = found != nullptr ? static_cast<const char*>(found) : end;

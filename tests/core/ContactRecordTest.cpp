@@ -125,6 +125,8 @@ TEST(ContactRecordTest, OtherEmailsAreAddedAtTheHeadInPropertyOrder) {
         {{"a", "b", "c"}, {"c", "b", "a"}},
         {{}, {}},
         {{"x", nullptr, "x"}, {"x", "<null>", "x"}},
+        {{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"},
+         {"11", "10", "9", "8", "7", "6", "5", "4", "3", "2", "1"}},
     };
     for (const Case& c : cases) {
         PropArray props;
@@ -132,6 +134,10 @@ TEST(ContactRecordTest, OtherEmailsAreAddedAtTheHeadInPropertyOrder) {
         EmailList list;
         Build(props, list);
         EXPECT_EQ(list.GetCount(), c.fromHead.size());
+        if (!list.IsEmpty()) {
+            EXPECT_EQ(list.GetHead(), c.fromHead.front());
+            EXPECT_EQ(list.GetTail(), c.fromHead.back());
+        }
         EXPECT_EQ(Drain(list), c.fromHead);
     }
 }
