@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -100,7 +101,8 @@ TEST(WabDllPathTest, FitsOrGivesTheEmptyString) {
 TEST(AddressBookSessionTest, LoadsTheSettingOrTheDefaultName) {
     FakeBook book;
     // Keep a real default library, if one is found, away from the user's book.
-    setenv("XDG_DATA_HOME", ::testing::TempDir().c_str(), 1);
+    const std::string dataHome = ::testing::TempDir() + "quorvel-session-data-home";
+    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
     struct Case {
         const char* what;
         std::function<void()> set;
@@ -129,6 +131,7 @@ TEST(AddressBookSessionTest, LoadsTheSettingOrTheDefaultName) {
         }
     }
     unsetenv("XDG_DATA_HOME");
+    std::filesystem::remove_all(dataHome);
 }
 
 TEST(AddressBookSessionTest, OpensOnlyOnAZeroResult) {
