@@ -56,6 +56,13 @@ std::size_t WriteDataFile(CAddressBookSession& session, TextFile& file, const Co
     return skipped;
 }
 
+// Whether path names the same file as the book (an existing file only).
+bool IsSameFile(const std::string& path, const struct stat& book) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && info.st_dev == book.st_dev &&
+           info.st_ino == book.st_ino;
+}
+
 long long CountCovered(const ListControl& list, ExportScope scope) {
     long long count = 0;
     for (int i = list.GetNextItem(-1, scope); i >= 0; i = list.GetNextItem(i, scope)) {
@@ -77,6 +84,15 @@ int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err) {
     if (!options.book.empty() && stat(options.book.c_str(), &info) != 0) {
         Fail(err, openFailure + std::strerror(errno));
         return kExitBookFailed;
+    }
+    // An output file over the book would empty it: the book is never written.
+    if (!options.book.empty()) {
+        for (const std::string* path : {&options.output, &options.header}) {
+            if (!path->empty() && IsSameFile(*path, info)) {
+                Fail(err, "will not write " + *path + ": it is the address book being read");
+                return kExitUsage;
+            }
+        }
     }
     CAddressBookSession session(options.book);
     if (!session.m_bOpened) {

@@ -110,6 +110,21 @@ TEST_F(ExportCommandTest, SelectsNonadjacentItemsAndChecksTheirRange) {
     EXPECT_FALSE(fs::exists(Path("bad.vcf")));
 }
 
+TEST_F(ExportCommandTest, NeverWritesOverTheBook) {
+    const std::string link = Path("link.wab");
+    fs::create_symlink(m_book, link);
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"-o", m_book, m_book},
+             {"-o", link, m_book},
+             {"-f", "csv-split", "--header", m_book, "-o", Path("d.csv"), m_book}}) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        EXPECT_EQ(Run(args), kExitUsage);
+        EXPECT_NE(m_err.find(": it is the address book being read\n"), std::string::npos) << m_err;
+        EXPECT_EQ(ReadFile(m_book), "fake");
+    }
+    EXPECT_FALSE(fs::exists(Path("d.csv")));
+}
+
 TEST_F(ExportCommandTest, ListsPositionsAndNames) {
     EXPECT_EQ(Run({"--list", m_book}), kExitSuccess);
     EXPECT_EQ(m_out, "0\tAnna\n1\tBert\n2\tCleo\n");
