@@ -1,0 +1,275 @@
+#include "wab32/BookFile.h"
+
+#include "addressbook/DisplayNameOrder.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+namespace wab32 {
+
+namespace {
+
+std::uint32_t BigEndian32(const unsigned char* p) {
+    return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
+           (static_cast<std::uint32_t>(p[2]) << 8) | p[3];
+}
+
+OpenResult Failure(HRESULT hr, std::string reason) {
+    OpenResult r;
+    r.hr = hr;
+    r.reason = std::move(reason);
+    return r;
+}
+
+// Checks the 100-byte file header before SQLite sees the file, so that a
+// file in write-ahead-log mode (whose readers create files) or a truncated
+// one is refused without touching it.
+OpenResult CheckHeader(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        return Failure(err == ENOENT ? MAPI_E_NOT_FOUND : MAPI_E_NO_ACCESS, std::strerror(err));
+    }
+    std::array<unsigned char, 100> h{};
+    const ssize_t got = ::pread(fd, h.data(), h.size(), 0);
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    ::close(fd);
+    if (got != static_cast<ssize_t>(h.size()) ||
+        std::memcmp(h.data(), "SQLite format 3", 16) != 0) {
+        return Failure(MAPI_E_CORRUPT_DATA, "not an address book");
+    }
+    if (BigEndian32(&h[68]) != static_cast<std::uint32_t>(kBookApplicationId)) {
+        return Failure(MAPI_E_CORRUPT_DATA, "not an address book");
+    }
+    if (h[18] != 1 || h[19] != 1) {
+        return Failure(MAPI_E_CORRUPT_DATA, "book is not in rollback-journal mode");
+    }
+    std::uint32_t pageSize = (static_cast<std::uint32_t>(h[16]) << 8) | h[17];
+    if (pageSize == 1) {
+        pageSize = 65536;
+    }
+    const std::uint32_t pageCount = BigEndian32(&h[28]);
+    const bool countValid = BigEndian32(&h[24]) == BigEndian32(&h[92]);
+    if (pageSize < 512 || size < 0 || static_cast<std::uint64_t>(size) % pageSize != 0 ||
+        (countValid &&
+         static_cast<std::uint64_t>(size) != static_cast<std::uint64_t>(pageCount) * pageSize)) {
+        return Failure(MAPI_E_CORRUPT_DATA, "book is damaged (truncated)");
+    }
+    return OpenResult{};
+}
+
+bool QueryInt(sqlite3* db, const char* sql, std::int64_t& value) {
+    Statement stmt = Prepare(db, sql);
+    if (!stmt || sqlite3_step(stmt.get()) != SQLITE_ROW) {
+        return false;
+    }
+    value = sqlite3_column_int64(stmt.get(), 0);
+    return true;
+}
+
+std::string HomeDirectory() {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0') {
+        return home;
+    }
+    const passwd* pw = ::getpwuid(::getuid());
+    return pw != nullptr && pw->pw_dir != nullptr ? pw->pw_dir : "/";
+}
+
+}  // namespace
+
+OpenResult OpenBookReadOnly(const std::filesystem::path& path) {
+    OpenResult checked = CheckHeader(path);
+    if (checked.hr != S_OK) {
+        return checked;
+    }
+    sqlite3* raw = nullptr;
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    SqliteDb db(raw);
+    if (rc != SQLITE_OK) {
+        return Failure(MAPI_E_NO_ACCESS, raw != nullptr ? sqlite3_errmsg(raw) : "cannot open");
+    }
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    std::int64_t appId = 0;
+    std::int64_t version = 0;
+    std::int64_t schemaRows = 0;
+    if (!QueryInt(db.get(), "PRAGMA application_id", appId) ||
+        !QueryInt(db.get(), "SELECT count(*) FROM sqlite_schema", schemaRows)) {
+        const int err = sqlite3_errcode(db.get());
+        if (err == SQLITE_BUSY || err == SQLITE_LOCKED) {
+            return Failure(MAPI_E_CALL_FAILED, "book is locked by another program");
+        }
+        return Failure(MAPI_E_CORRUPT_DATA, "book is damaged");
+    }
+    if (appId != kBookApplicationId ||
+        !QueryInt(db.get(), "SELECT schema_version FROM book_format", version)) {
+        return Failure(MAPI_E_CORRUPT_DATA, "not an address book");
+    }
+    if (version != kBookSchemaVersion) {
+        return Failure(MAPI_E_CORRUPT_DATA, "unsupported book version");
+    }
+    if (!Prepare(
+            db.get(),
+            "SELECT id, stored_order, object_type, display_name, sort_key, props FROM entries")) {
+        return Failure(MAPI_E_CORRUPT_DATA, "not an address book");
+    }
+    OpenResult ok;
+    ok.db = std::move(db);
+    return ok;
+}
+
+std::filesystem::path DefaultBookPath() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    std::filesystem::path base;
+    // Relative values are to be ignored, as the base-directory rules say.
+    if (xdg != nullptr && xdg[0] == '/') {
+        base = xdg;
+    } else {
+        base = std::filesystem::path(HomeDirectory()) / ".local" / "share";
+    }
+    return base / "quorvel" / "default.wab";
+}
+
+CBookWriter::~CBookWriter() {
+    m_insert.reset();
+    m_db.reset();
+    if (!m_temp.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(m_temp, ec);
+        std::filesystem::remove(m_temp.string() + "-journal", ec);
+    }
+}
+
+bool CBookWriter::Fail(const std::string& what) {
+    m_error = what;
+    if (m_db) {
+        m_error += ": ";
+        m_error += sqlite3_errmsg(m_db.get());
+    }
+    return false;
+}
+
+bool CBookWriter::Begin(const std::filesystem::path& target) {
+    m_target = target;
+    std::string tmpl = target.string() + ".tmp-XXXXXX";
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) {
+        m_error = std::string("cannot create a temporary file beside it: ") + std::strerror(errno);
+        return false;
+    }
+    ::close(fd);
+    m_temp = tmpl;
+    sqlite3* raw = nullptr;
+    const int rc =
+        sqlite3_open_v2(m_temp.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    m_db.reset(raw);
+    if (rc != SQLITE_OK) {
+        return Fail("cannot create the book");
+    }
+    // The temporary file is thrown away on failure, so no journal is needed.
+    // Entries wait in a private staging database until Commit writes them in
+    // display-name order, so that reading a book in that order reads it
+    // front to back.
+    const std::string setup = std::string("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;") +
+                              "PRAGMA application_id=" + std::to_string(kBookApplicationId) +
+                              "; ATTACH '' AS staging; BEGIN;" + kBookSchemaSql +
+                              "INSERT INTO book_format VALUES (" +
+                              std::to_string(kBookSchemaVersion) +
+                              ");"
+                              "CREATE TABLE staging.pending (seq INTEGER PRIMARY KEY, "
+                              "object_type, display_name, sort_key, props);";
+    if (sqlite3_exec(m_db.get(), setup.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        return Fail("cannot create the book");
+    }
+    m_insert = Prepare(m_db.get(),
+                       "INSERT INTO staging.pending (object_type, display_name, sort_key, props) "
+                       "VALUES (?, ?, ?, ?)");
+    if (!m_insert) {
+        return Fail("cannot create the book");
+    }
+    return true;
+}
+
+bool CBookWriter::AddEntry(ULONG objectType, const std::vector<StoredProperty>& props) {
+    m_blob.clear();
+    for (const StoredProperty& p : props) {
+        AppendProperty(m_blob, p);
+    }
+    const std::optional<std::string> name = DisplayNameOf(props);
+    const std::string key = DisplayNameSortKey(name.value_or(std::string()));
+    sqlite3_stmt* s = m_insert.get();
+    sqlite3_bind_int64(s, 1, objectType);
+    if (name) {
+        sqlite3_bind_blob64(s, 2, name->data(), name->size(), SQLITE_STATIC);
+    } else {
+        sqlite3_bind_null(s, 2);
+    }
+    sqlite3_bind_blob64(s, 3, key.data(), key.size(), SQLITE_STATIC);
+    sqlite3_bind_blob64(s, 4, m_blob.data(), m_blob.size(), SQLITE_STATIC);
+    const int rc = sqlite3_step(s);
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+    if (rc != SQLITE_DONE) {
+        return Fail("cannot write an entry");
+    }
+    return true;
+}
+
+bool CBookWriter::Commit(bool overwrite) {
+    m_insert.reset();
+    constexpr const char* kWriteInOrder =
+        "CREATE INDEX staging.pending_by_name ON pending (sort_key, seq);"
+        "INSERT INTO main.entries (stored_order, object_type, display_name, sort_key, props) "
+        "SELECT seq, object_type, display_name, sort_key, props FROM staging.pending "
+        "ORDER BY sort_key, seq;"
+        "COMMIT; DETACH staging;";
+    if (sqlite3_exec(m_db.get(), kWriteInOrder, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        return Fail("cannot write the book");
+    }
+    if (sqlite3_close(m_db.release()) != SQLITE_OK) {
+        m_error = "cannot close the book";
+        return false;
+    }
+    const int fd = ::open(m_temp.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        m_error = std::string("cannot write the book: ") + std::strerror(errno);
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return false;
+    }
+    ::close(fd);
+    ::chmod(
+        m_temp.c_str(), 0644 & ~[] {
+            const mode_t m = ::umask(0);
+            ::umask(m);
+            return m;
+        }());
+    if (overwrite) {
+        if (std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
+            m_error = std::string("cannot rename into place: ") + std::strerror(errno);
+            return false;
+        }
+    } else {
+        // link() fails when the target exists, so a book is never overwritten.
+        if (::link(m_temp.c_str(), m_target.c_str()) != 0) {
+            m_error = errno == EEXIST ? std::string("file exists (use --force to replace it)")
+                                      : std::string("cannot create: ") + std::strerror(errno);
+            return false;
+        }
+        ::unlink(m_temp.c_str());
+    }
+    m_temp.clear();
+    return true;
+}
+
+}  // namespace wab32

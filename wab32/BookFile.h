@@ -1,0 +1,57 @@
+// Opening and creating book files.
+#pragma once
+
+#include "addressbook/WabDefs.h"
+#include "wab32/BookFormat.h"
+#include "wab32/SqliteHandles.h"
+
+#include <filesystem>
+#include <string>
+
+namespace wab32 {
+
+// How long a reader waits for another writer's lock before it gives up.
+inline constexpr int kBusyTimeoutMs = 1000;
+
+struct OpenResult {
+    SqliteDb db;
+    HRESULT hr = S_OK;
+    std::string reason;  // why the book could not be opened
+};
+
+// Opens an existing book read-only after checking that it is one: an SQLite
+// file in rollback-journal mode, whole (not truncated), with this library's
+// application id and schema version. The file is never written.
+OpenResult OpenBookReadOnly(const std::filesystem::path& path);
+
+// $XDG_DATA_HOME/quorvel/default.wab, or ~/.local/share/quorvel/default.wab.
+std::filesystem::path DefaultBookPath();
+
+// Writes a new book: entries are added inside one transaction to a temporary
+// file beside the target, which is renamed into place by Commit. A writer
+// destroyed without Commit removes its temporary file.
+class CBookWriter {
+  public:
+    CBookWriter() = default;
+    ~CBookWriter();
+    CBookWriter(const CBookWriter&) = delete;
+    CBookWriter& operator=(const CBookWriter&) = delete;
+
+    bool Begin(const std::filesystem::path& target);
+    bool AddEntry(ULONG objectType, const std::vector<StoredProperty>& props);
+    // overwrite false: fails if the target exists by then.
+    bool Commit(bool overwrite);
+    const std::string& Error() const { return m_error; }
+
+  private:
+    bool Fail(const std::string& what);
+
+    std::filesystem::path m_target;
+    std::filesystem::path m_temp;
+    SqliteDb m_db;
+    Statement m_insert;
+    std::string m_blob;
+    std::string m_error;
+};
+
+}  // namespace wab32

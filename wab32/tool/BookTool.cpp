@@ -1,0 +1,194 @@
+// quorvel-book: creates, inspects and generates address books.
+#include "wab32/BookFile.h"
+#include "wab32/tool/BookDump.h"
+#include "wab32/tool/ContactGenerator.h"
+#include "wab32/tool/JsonSource.h"
+
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace wab32;
+
+constexpr const char* kUsage =
+    "Usage: quorvel-book create [--force] BOOK.wab SOURCE.json\n"
+    "       quorvel-book dump BOOK.wab\n"
+    "       quorvel-book generate --contacts N [--seed S] [--force] BOOK.wab\n"
+    "\n"
+    "Creates, inspects and generates Quorvel address books (.wab).\n"
+    "\n"
+    "  create    build BOOK.wab from the entries of SOURCE.json\n"
+    "  dump      print every entry and property of BOOK.wab\n"
+    "  generate  write N synthetic contacts (the same N and seed give the same book)\n"
+    "\n"
+    "Options:\n"
+    "  --force         replace BOOK.wab if it exists\n"
+    "  --contacts N    number of entries to generate\n"
+    "  --seed S        generator seed (default 1)\n"
+    "  -h, --help      show this help\n";
+
+int UsageError(const std::string& message) {
+    std::cerr << "quorvel-book: " << message << " (see quorvel-book --help)\n";
+    return 2;
+}
+
+int FileError(const std::string& file, const std::string& reason) {
+    std::cerr << "quorvel-book: " << file << ": " << reason << "\n";
+    return 1;
+}
+
+// Refuses early, before any work, to replace a file without --force (Commit
+// checks again when the book is linked into place).
+bool RefusedOverwrite(const std::string& book, bool force) {
+    std::error_code ec;
+    if (!force &&
+        std::filesystem::symlink_status(book, ec).type() != std::filesystem::file_type::not_found) {
+        FileError(book, "file exists (use --force to replace it)");
+        return true;
+    }
+    return false;
+}
+
+bool ParseCount(const std::string& text, std::uint64_t& value) {
+    const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
+    return !text.empty() && ec == std::errc() && p == text.data() + text.size();
+}
+
+struct Arguments {
+    bool force = false;
+    bool haveCount = false;
+    std::uint64_t count = 0;
+    std::uint64_t seed = 1;
+    std::vector<std::string> files;
+};
+
+// Parses the arguments after the command; returns 0 or a usage error status.
+int ParseArguments(int argc, char** argv, bool generate, Arguments& args) {
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--force") {
+            args.force = true;
+        } else if (generate && (a == "--contacts" || a == "--seed")) {
+            if (i + 1 >= argc) {
+                return UsageError(a + " needs a number");
+            }
+            std::uint64_t v = 0;
+            if (!ParseCount(argv[++i], v)) {
+                return UsageError(std::string("bad number for ") + a + ": " + argv[i]);
+            }
+            if (a == "--contacts") {
+                args.count = v;
+                args.haveCount = true;
+            } else {
+                args.seed = v;
+            }
+        } else if (a == "--") {
+            for (++i; i < argc; ++i) {
+                args.files.emplace_back(argv[i]);
+            }
+        } else if (a.size() > 1 && a[0] == '-') {
+            return UsageError("unknown option " + a);
+        } else {
+            args.files.push_back(a);
+        }
+    }
+    return 0;
+}
+
+int Create(const Arguments& args) {
+    if (args.files.size() != 2) {
+        return UsageError("create needs BOOK.wab and SOURCE.json");
+    }
+    const std::string& book = args.files[0];
+    const std::string& source = args.files[1];
+    if (RefusedOverwrite(book, args.force)) {
+        return 1;
+    }
+    std::vector<SourceEntry> entries;
+    std::string error;
+    if (!LoadJsonSource(source, entries, error)) {
+        return FileError(source, error);
+    }
+    CBookWriter writer;
+    if (!writer.Begin(book)) {
+        return FileError(book, writer.Error());
+    }
+    for (const SourceEntry& e : entries) {
+        if (!writer.AddEntry(e.objectType, e.props)) {
+            return FileError(book, writer.Error());
+        }
+    }
+    if (!writer.Commit(args.force)) {
+        return FileError(book, writer.Error());
+    }
+    return 0;
+}
+
+int Generate(const Arguments& args) {
+    if (!args.haveCount) {
+        return UsageError("generate needs --contacts N");
+    }
+    if (args.files.size() != 1) {
+        return UsageError("generate needs one BOOK.wab");
+    }
+    const std::string& book = args.files[0];
+    if (RefusedOverwrite(book, args.force)) {
+        return 1;
+    }
+    CBookWriter writer;
+    if (!writer.Begin(book) || !GenerateContacts(writer, args.count, args.seed) ||
+        !writer.Commit(args.force)) {
+        return FileError(book, writer.Error());
+    }
+    return 0;
+}
+
+int Dump(const Arguments& args) {
+    if (args.files.size() != 1 || args.force) {
+        return UsageError("dump needs one BOOK.wab");
+    }
+    std::string error;
+    if (!DumpBook(args.files[0], std::cout, error)) {
+        return FileError(args.files[0], error);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    const std::string command = argv[1];
+    if (command == "-h" || command == "--help") {
+        std::cout << kUsage;
+        return 0;
+    }
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
+            std::cout << kUsage;
+            return 0;
+        }
+    }
+    Arguments args;
+    if (command != "create" && command != "dump" && command != "generate") {
+        return UsageError("unknown command " + command);
+    }
+    if (const int status = ParseArguments(argc, argv, command == "generate", args); status != 0) {
+        return status;
+    }
+    if (command == "create") {
+        return Create(args);
+    }
+    if (command == "generate") {
+        return Generate(args);
+    }
+    return Dump(args);
+}
