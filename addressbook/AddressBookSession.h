@@ -29,11 +29,15 @@ class CAddressBookSession : public ContactSource {
     HRESULT FillList(ListControl& list);
     void FreeRows(SRowSet* rows);
     void SetCurrentEntry(const EntryRef* entry) override;
+    // Makes the next selected item after start current; -1 when there is
+    // none, 0 when its copy could not be allocated.
     int SelectEntry(const ListControl& list, int start);
     void ShowDetails(const ListControl& list);
+    // False when there is no current entry or it could not be opened or read.
     bool ReadProperties() override;
 
     void WriteVCard(OutputFile& file);
+    // Both return how many covered items were left out as unreadable.
     std::size_t ExportVCards(OutputFile& file, const ListControl& list, ExportScope scope,
                              ProgressControl& progress);
     std::size_t ExportCsv(OutputFile& file, const ListControl& list, ExportScope scope,
@@ -41,6 +45,11 @@ class CAddressBookSession : public ContactSource {
 
     const SPropValue* CurrentProps() const override { return m_pProps; }
     ULONG CurrentPropCount() const override { return m_cProps; }
+
+    // Why the session did not open (empty once opened), for messages.
+    const std::string& OpenError() const { return m_strOpenError; }
+    // The name the library was loaded by (the setting or the default).
+    const std::string& LibraryName() const { return m_strLibraryName; }
 
     BOOL m_bOpened = 0;
     void* m_hWabLib = nullptr;
@@ -52,6 +61,11 @@ class CAddressBookSession : public ContactSource {
     BYTE* m_pEntryId = nullptr;
 
   private:
+    void AddRow(ListControl& list, const SRow& row);
+    EntryRef* MakeEntryRef(const SBinary& id);
+
     // Every EntryRef this session made; freed when the session ends.
     std::vector<EntryRef*> m_entryRefs;
+    std::string m_strOpenError;
+    std::string m_strLibraryName;
 };

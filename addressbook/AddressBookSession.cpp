@@ -1,0 +1,314 @@
+#include "addressbook/AddressBookSession.h"
+
+#include "core/ExportRun.h"
+#include "core/VCardWriter.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/LocalHeap.h"
+#include "platform/WabDllPath.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// The contents table's columns, in the order every row then holds them.
+constexpr ULONG kColumnTags[] = {PR_DISPLAY_NAME_A, PR_ENTRYID, PR_OBJECT_TYPE};
+constexpr SPropTagArray kColumns = {3, kColumnTags};
+
+std::string HexCode(HRESULT hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
+
+template <typename T>
+void ReleaseIfHeld(T*& object) {
+    if (object != nullptr) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
+}  // namespace
+
+CAddressBookSession::CAddressBookSession(const std::string& path) {
+    if (LoadWabDll()) {
+        m_bOpened = OpenAddressBook(path);
+        if (!m_bOpened) {
+            // Nothing of the library is in use: let it go now.
+            FreeLibrary(m_hWabLib);
+            m_hWabLib = nullptr;
+        }
+    }
+}
+
+CAddressBookSession::~CAddressBookSession() {
+    if (m_pEntryId != nullptr) {
+        LocalFree(m_pEntryId);
+    }
+    // Library blocks go back through the library object before it is released.
+    if (m_pWabObject != nullptr) {
+        for (EntryRef* entry : m_entryRefs) {
+            m_pWabObject->FreeBuffer(entry);
+        }
+        if (m_pProps != nullptr) {
+            m_pWabObject->FreeBuffer(m_pProps);
+        }
+    }
+    ReleaseIfHeld(m_pAddrBook);
+    ReleaseIfHeld(m_pWabObject);
+    if (m_hWabLib != nullptr) {
+        FreeLibrary(m_hWabLib);
+    }
+}
+
+BOOL CAddressBookSession::LoadWabDll() {
+    char path[kWabDllPathSize];
+    m_strLibraryName = ReadWabDllPath(path, sizeof path) ? path : kDefaultWabDllName;
+    std::string error;
+    m_hWabLib = LoadLibraryA(m_strLibraryName.c_str(), &error);
+    if (m_hWabLib == nullptr) {
+        // The loader's text usually begins with the name already.
+        const std::string prefix = m_strLibraryName + ": ";
+        if (error.rfind(prefix, 0) == 0) {
+            error.erase(0, prefix.size());
+        }
+        m_strOpenError = "cannot load " + m_strLibraryName + ": " + error;
+        return 0;
+    }
+    return 1;
+}
+
+BOOL CAddressBookSession::OpenAddressBook(const std::string& path) {
+    if (m_hWabLib == nullptr) {
+        return 0;
+    }
+    const auto wabOpen = reinterpret_cast<LPWABOPEN>(GetProcAddress(m_hWabLib, kWabOpenExport));
+    if (wabOpen == nullptr) {
+        m_strOpenError = m_strLibraryName + " has no " + kWabOpenExport;
+        return 0;
+    }
+    WAB_PARAM param{};
+    param.cbSize = sizeof(WAB_PARAM);
+    param.szFileName = path.c_str();
+    const HRESULT hr = wabOpen(&m_pAddrBook, &m_pWabObject, &param, 0);
+    if (hr == S_OK && m_pAddrBook != nullptr && m_pWabObject != nullptr) {
+        m_strOpenError.clear();
+        return 1;
+    }
+    // A warning code still hands out live objects; a failure leaves them
+    // undefined. Either way the session holds none.
+    if (hr > 0 || hr == S_OK) {
+        ReleaseIfHeld(m_pAddrBook);
+        ReleaseIfHeld(m_pWabObject);
+    }
+    m_pAddrBook = nullptr;
+    m_pWabObject = nullptr;
+    m_strOpenError = hr == S_OK ? std::string(kWabOpenExport) + " gave no address book"
+                                : std::string(kWabOpenExport) + " failed with code " + HexCode(hr);
+    return 0;
+}
+
+HRESULT CAddressBookSession::FillList(ListControl& list) {
+    if (!m_bOpened) {
+        return MAPI_E_CALL_FAILED;
+    }
+    ULONG cbPab = 0;
+    ENTRYID* pPab = nullptr;
+    HRESULT hr = m_pAddrBook->GetPAB(&cbPab, &pPab);
+    if (FAILED(hr) || pPab == nullptr) {
+        if (pPab != nullptr) {
+            m_pWabObject->FreeBuffer(pPab);
+        }
+        return FAILED(hr) ? hr : MAPI_E_CALL_FAILED;
+    }
+
+    ULONG objectType = 0;
+    IUnknown* object = nullptr;
+    hr = m_pAddrBook->OpenEntry(cbPab, pPab, nullptr, 0, &objectType, &object);
+    m_pWabObject->FreeBuffer(pPab);
+    IABContainer* container = dynamic_cast<IABContainer*>(object);
+    if (FAILED(hr) || container == nullptr) {
+        ReleaseIfHeld(object);
+        return FAILED(hr) ? hr : MAPI_E_CALL_FAILED;
+    }
+
+    IMAPITable* table = nullptr;
+    hr = container->GetContentsTable(0, &table);
+    if (!FAILED(hr) && table == nullptr) {
+        hr = MAPI_E_CALL_FAILED;
+    }
+    if (!FAILED(hr)) {
+        hr = table->SetColumns(&kColumns, 0);
+    }
+    if (!FAILED(hr)) {
+        hr = table->SeekRow(BOOKMARK_BEGINNING, 0, nullptr);
+    }
+    while (!FAILED(hr)) {
+        SRowSet* rows = nullptr;
+        hr = table->QueryRows(1, 0, &rows);
+        if (FAILED(hr) || rows == nullptr) {
+            break;
+        }
+        if (rows->cRows == 0) {
+            FreeRows(rows);
+            break;
+        }
+        AddRow(list, rows->aRow[0]);
+        FreeRows(rows);
+    }
+
+    // container and object are the same object.
+    object->Release();
+    ReleaseIfHeld(table);
+    return hr;
+}
+
+void CAddressBookSession::AddRow(ListControl& list, const SRow& row) {
+    // Each column must be there with the type asked for; a row that lacks one
+    // (the library marks it with another type) gets no item.
+    if (row.cValues < 3 || row.lpProps == nullptr) {
+        return;
+    }
+    const SPropValue& name = row.lpProps[0];
+    const SPropValue& id = row.lpProps[1];
+    const SPropValue& type = row.lpProps[2];
+    if (PROP_TYPE(name.ulPropTag) != PT_STRING8 || name.Value.lpszA == nullptr ||
+        PROP_TYPE(id.ulPropTag) != PT_BINARY || id.Value.bin.cb == 0 ||
+        id.Value.bin.lpb == nullptr || PROP_TYPE(type.ulPropTag) != PT_LONG) {
+        return;
+    }
+    if (static_cast<ULONG>(type.Value.l) != MAPI_MAILUSER) {
+        return;
+    }
+    EntryRef* entry = MakeEntryRef(id.Value.bin);
+    if (entry == nullptr) {
+        return;
+    }
+    m_entryRefs.push_back(entry);
+    list.InsertItem(list.GetItemCount(), name.Value.lpszA, entry);
+}
+
+EntryRef* CAddressBookSession::MakeEntryRef(const SBinary& id) {
+    void* head = nullptr;
+    if (FAILED(m_pWabObject->AllocateBuffer(sizeof(EntryRef), &head)) || head == nullptr) {
+        return nullptr;
+    }
+    void* bytes = nullptr;
+    if (FAILED(m_pWabObject->AllocateMore(id.cb, head, &bytes)) || bytes == nullptr) {
+        m_pWabObject->FreeBuffer(head);
+        return nullptr;
+    }
+    std::memcpy(bytes, id.lpb, id.cb);
+    EntryRef* entry = static_cast<EntryRef*>(head);
+    entry->cb = id.cb;
+    entry->lpb = static_cast<std::uint8_t*>(bytes);
+    return entry;
+}
+
+void CAddressBookSession::FreeRows(SRowSet* rows) {
+    if (rows == nullptr || m_pWabObject == nullptr) {
+        return;
+    }
+    for (ULONG i = 0; i < rows->cRows; ++i) {
+        if (rows->aRow[i].lpProps != nullptr) {
+            m_pWabObject->FreeBuffer(rows->aRow[i].lpProps);
+        }
+    }
+    m_pWabObject->FreeBuffer(rows);
+}
+
+void CAddressBookSession::SetCurrentEntry(const EntryRef* entry) {
+    if (entry == nullptr) {
+        return;
+    }
+    if (m_pEntryId != nullptr) {
+        LocalFree(m_pEntryId);
+    }
+    m_pEntryId = nullptr;
+    m_cbEntryId = 0;
+    if (entry->cb == 0 || entry->lpb == nullptr) {
+        return;
+    }
+    m_pEntryId = static_cast<BYTE*>(LocalAlloc(LMEM_ZEROINIT, entry->cb));
+    if (m_pEntryId == nullptr) {
+        return;
+    }
+    std::memcpy(m_pEntryId, entry->lpb, entry->cb);
+    m_cbEntryId = entry->cb;
+}
+
+int CAddressBookSession::SelectEntry(const ListControl& list, int start) {
+    const int index = list.GetNextItem(start, LVNI_SELECTED);
+    if (index < 0) {
+        return -1;
+    }
+    const EntryRef* entry = list.GetItemData(index);
+    SetCurrentEntry(entry);
+    return entry != nullptr && m_pEntryId == nullptr ? 0 : 1;
+}
+
+void CAddressBookSession::ShowDetails(const ListControl& list) {
+    if (!m_bOpened) {
+        return;
+    }
+    const int index = list.GetNextItem(-1, LVNI_SELECTED);
+    if (index < 0) {
+        return;
+    }
+    SetCurrentEntry(list.GetItemData(index));
+    if (m_cbEntryId == 0 || m_pEntryId == nullptr) {
+        return;
+    }
+    std::uintptr_t window = 0;
+    m_pAddrBook->Details(&window, nullptr, nullptr, m_cbEntryId, m_pEntryId, nullptr, nullptr,
+                         nullptr, 0);
+}
+
+bool CAddressBookSession::ReadProperties() {
+    if (!m_bOpened || m_pEntryId == nullptr || m_cbEntryId == 0) {
+        return false;
+    }
+    ULONG objectType = 0;
+    IUnknown* object = nullptr;
+    const HRESULT hr =
+        m_pAddrBook->OpenEntry(m_cbEntryId, m_pEntryId, nullptr, 0, &objectType, &object);
+    IMAPIProp* contact = dynamic_cast<IMAPIProp*>(object);
+    if (FAILED(hr) || contact == nullptr) {
+        ReleaseIfHeld(object);
+        return false;
+    }
+
+    if (m_pProps != nullptr) {
+        m_pWabObject->FreeBuffer(m_pProps);
+    }
+    m_pProps = nullptr;
+    m_cProps = 0;
+    ULONG count = 0;
+    SPropValue* props = nullptr;
+    const HRESULT got = contact->GetProps(nullptr, 0, &count, &props);
+    object->Release();
+    if (FAILED(got) || props == nullptr) {
+        if (props != nullptr) {
+            m_pWabObject->FreeBuffer(props);
+        }
+        return false;
+    }
+    m_pProps = props;
+    m_cProps = count;
+    return true;
+}
+
+void CAddressBookSession::WriteVCard(OutputFile& file) {
+    ::WriteVCard(file, m_pProps, m_cProps);
+}
+
+std::size_t CAddressBookSession::ExportVCards(OutputFile& file, const ListControl& list,
+                                              ExportScope scope, ProgressControl& progress) {
+    return ::ExportVCards(file, list, scope, progress, *this);
+}
+
+std::size_t CAddressBookSession::ExportCsv(OutputFile& file, const ListControl& list,
+                                           ExportScope scope, ProgressControl& progress) {
+    return ::ExportCsv(file, list, scope, progress, *this);
+}

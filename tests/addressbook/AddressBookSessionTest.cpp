@@ -1,0 +1,471 @@
+#include "addressbook/AddressBookSession.h"
+#include "cli/CompactList.h"
+#include "platform/WabDllPath.h"
+#include "tests/addressbook/FakeBook.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Names(const CompactList& list) {
+    std::vector<std::string> names;
+    for (int i = 0; i < list.GetItemCount(); ++i) {
+        names.emplace_back(list.GetItemText(i));
+    }
+    return names;
+}
+
+std::vector<BYTE> CurrentId(const CAddressBookSession& session) {
+    if (session.m_pEntryId == nullptr) {
+        return {};
+    }
+    return std::vector<BYTE>(session.m_pEntryId, session.m_pEntryId + session.m_cbEntryId);
+}
+
+// Every library block and object goes back once the session ends.
+void ExpectNothingLeft(const FakeWabState& state) {
+    EXPECT_EQ(state.liveBlocks, 0);
+    EXPECT_EQ(state.liveObjects, 0);
+    EXPECT_EQ(state.badFrees, 0);
+}
+
+class CollectingFile final : public OutputFile {
+  public:
+    void WriteString(const char* text) override { m_text += text; }
+    std::string m_text;
+};
+
+class NullProgress final : public ProgressControl {
+  public:
+    void SetRange(std::uint16_t, std::uint16_t) override {}
+    void SetPos(int) override {}
+    void EnableWindow(bool) override {}
+};
+
+// A path to the fake of exactly length bytes (without the terminator), made
+// longer with "./" steps.
+std::string PaddedPath(const std::string& path, std::size_t length) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t steps = (length - path.size()) / 2;
+    // "//" at the start names the same root, for an odd difference.
+    std::string padded((length - path.size()) % 2 == 1 ? "/" : "");
+    padded += path.substr(0, slash + 1);
+    for (std::size_t i = 0; i < steps; ++i) {
+        padded += "./";
+    }
+    padded += path.substr(slash + 1);
+    EXPECT_EQ(padded.size(), length);
+    return padded;
+}
+
+TEST(WabDllPathTest, FitsOrGivesTheEmptyString) {
+    struct Case {
+        const char* what;
+        bool set;
+        std::size_t length;
+        bool fits;
+    };
+    const Case cases[] = {
+        {"unset", false, 0, false},      {"empty", true, 0, false},
+        {"short", true, 12, true},       {"259 bytes", true, 259, true},
+        {"260 bytes", true, 260, false}, {"261 bytes", true, 261, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string value(c.length, 'p');
+        if (c.set) {
+            setenv(kWabDllPathVariable, value.c_str(), 1);
+        } else {
+            unsetenv(kWabDllPathVariable);
+        }
+        char buffer[kWabDllPathSize + 16];
+        std::memset(buffer, 'Z', sizeof buffer);
+        EXPECT_EQ(ReadWabDllPath(buffer, kWabDllPathSize), c.fits);
+        EXPECT_EQ(std::string(buffer), c.fits ? value : std::string());
+        for (std::size_t i = kWabDllPathSize; i < sizeof buffer; ++i) {
+            ASSERT_EQ(buffer[i], 'Z') << "written past the buffer at " << i;
+        }
+    }
+    unsetenv(kWabDllPathVariable);
+}
+
+TEST(AddressBookSessionTest, LoadsTheSettingOrTheDefaultName) {
+    FakeBook book;
+    // Keep a real default library, if one is found, away from the user's book.
+    const std::string dataHome = ::testing::TempDir() + "quorvel-session-data-home";
+    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+    struct Case {
+        const char* what;
+        std::function<void()> set;
+        std::string expectedName;
+    };
+    const std::string path259 = PaddedPath(book.path(), 259);
+    const Case cases[] = {
+        {"unset", [] { unsetenv(kWabDllPathVariable); }, kDefaultWabDllName},
+        {"empty", [] { setenv(kWabDllPathVariable, "", 1); }, kDefaultWabDllName},
+        {"259 bytes", [&] { setenv(kWabDllPathVariable, path259.c_str(), 1); }, path259},
+        {"260 bytes", [&] { setenv(kWabDllPathVariable, PaddedPath(book.path(), 260).c_str(), 1); },
+         kDefaultWabDllName},
+        {"261 bytes", [&] { setenv(kWabDllPathVariable, PaddedPath(book.path(), 261).c_str(), 1); },
+         kDefaultWabDllName},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.set();
+        CAddressBookSession session("");
+        EXPECT_EQ(session.LibraryName(), c.expectedName);
+        if (c.expectedName == path259) {
+            EXPECT_TRUE(session.m_bOpened);
+        } else if (!session.m_bOpened) {
+            EXPECT_NE(session.OpenError().find(kDefaultWabDllName), std::string::npos)
+                << session.OpenError();
+        }
+    }
+    unsetenv("XDG_DATA_HOME");
+    std::filesystem::remove_all(dataHome);
+}
+
+TEST(AddressBookSessionTest, OpensOnlyOnAZeroResult) {
+    struct Case {
+        const char* what;
+        std::string library;
+        HRESULT result;
+        BOOL opened;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"success", FAKE_WAB_PATH, S_OK, 1, ""},
+        {"warning", FAKE_WAB_PATH, MAPI_W_ERRORS_RETURNED, 0,
+         "WABOpen failed with code 0x00040380"},
+        {"failure", FAKE_WAB_PATH, MAPI_E_CORRUPT_DATA, 0, "WABOpen failed with code 0x8004011B"},
+        {"no WABOpen", FAKE_WAB_NO_OPEN_PATH, S_OK, 0,
+         std::string(FAKE_WAB_NO_OPEN_PATH) + " has no WABOpen"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeBook book(c.library);
+        if (c.library == FAKE_WAB_PATH) {
+            book.state().openResult = c.result;
+        }
+        {
+            CAddressBookSession session("/books/some.wab");
+            EXPECT_EQ(session.m_bOpened, c.opened);
+            EXPECT_EQ(session.OpenError(), c.error);
+            // A session that did not open holds nothing of the library.
+            EXPECT_EQ(session.m_hWabLib != nullptr, c.opened != 0);
+            EXPECT_EQ(session.m_pAddrBook != nullptr, c.opened != 0);
+            EXPECT_EQ(session.m_pWabObject != nullptr, c.opened != 0);
+            if (c.library == FAKE_WAB_PATH) {
+                EXPECT_EQ(book.state().fileName, "/books/some.wab");
+                EXPECT_EQ(book.state().paramSize, sizeof(WAB_PARAM));
+            }
+        }
+        if (c.library == FAKE_WAB_PATH) {
+            ExpectNothingLeft(book.state());
+        }
+    }
+}
+
+TEST(AddressBookSessionTest, TellsWhyTheLibraryDidNotLoad) {
+    setenv(kWabDllPathVariable, "/nonexistent/libnothing.so", 1);
+    CAddressBookSession session("");
+    EXPECT_FALSE(session.m_bOpened);
+    EXPECT_EQ(session.m_hWabLib, nullptr);
+    // The loader's own text, without the name a second time.
+    EXPECT_EQ(session.OpenError(),
+              "cannot load /nonexistent/libnothing.so: cannot open shared object file: No such "
+              "file or directory");
+    unsetenv(kWabDllPathVariable);
+}
+
+TEST(AddressBookSessionTest, FillListFollowsTheFailureRules) {
+    struct Case {
+        const char* what;
+        std::function<void(FakeWabState&)> arrange;
+        HRESULT result;
+        std::vector<std::string> names;
+    };
+    auto withShape = [](RowShape shape) {
+        return [shape](FakeWabState& s) {
+            s.entries = {Contact("Anna", 1), Contact("Bad", 2), Contact("Cleo", 3)};
+            s.entries[1].shape = shape;
+        };
+    };
+    const std::vector<std::string> twoGood = {"Anna", "Cleo"};
+    const Case cases[] = {
+        {"in display-name order whatever the table's order",
+         [](FakeWabState& s) {
+             s.entries = {Contact("carol", 1), Contact("Alice", 2), Contact("bob", 3),
+                          Contact("Alice", 4), Contact("alice", 5)};
+         },
+         S_OK,
+         {"Alice", "Alice", "alice", "bob", "carol"}},
+        {"distribution lists and other objects get no item",
+         [](FakeWabState& s) {
+             s.entries = {Contact("Anna", 1), Contact("Team", 2, MAPI_DISTLIST),
+                          Contact("Box", 3, MAPI_ABCONT), Contact("Cleo", 4)};
+         },
+         S_OK, twoGood},
+        {"no contacts: the result of the one QueryRows",
+         [](FakeWabState& s) { s.queryEndResult = 7; },
+         7,
+         {}},
+        {"QueryRows failing part-way keeps the earlier items",
+         [](FakeWabState& s) {
+             s.entries = {Contact("Anna", 1), Contact("Bert", 2), Contact("Cleo", 3)};
+             s.queryFailAt = 2;
+             s.queryFailCode = MAPI_E_CORRUPT_DATA;
+         },
+         MAPI_E_CORRUPT_DATA,
+         {"Anna", "Bert"}},
+        {"GetPAB failing",
+         [](FakeWabState& s) {
+             s.entries = {Contact("Anna", 1)};
+             s.getPabResult = MAPI_E_NO_ACCESS;
+         },
+         MAPI_E_NO_ACCESS,
+         {}},
+        {"GetPAB giving no id",
+         [](FakeWabState& s) {
+             s.entries = {Contact("Anna", 1)};
+             s.pabNullId = true;
+         },
+         MAPI_E_CALL_FAILED,
+         {}},
+        {"OpenEntry of the container failing",
+         [](FakeWabState& s) {
+             s.entries = {Contact("Anna", 1)};
+             s.openContainerResult = MAPI_E_NOT_FOUND;
+         },
+         MAPI_E_NOT_FOUND,
+         {}},
+        {"OpenEntry giving another kind of object",
+         [](FakeWabState& s) {
+             s.entries = {Contact("Anna", 1)};
+             s.containerIsMailUser = true;
+         },
+         MAPI_E_CALL_FAILED,
+         {}},
+        {"GetContentsTable failing",
+         [](FakeWabState& s) {
+             s.entries = {Contact("Anna", 1)};
+             s.contentsResult = MAPI_E_NO_SUPPORT;
+         },
+         MAPI_E_NO_SUPPORT,
+         {}},
+        {"SetColumns failing",
+         [](FakeWabState& s) {
+             s.entries = {Contact("Anna", 1)};
+             s.setColumnsResult = MAPI_E_NO_SUPPORT;
+         },
+         MAPI_E_NO_SUPPORT,
+         {}},
+        {"SeekRow failing",
+         [](FakeWabState& s) {
+             s.entries = {Contact("Anna", 1)};
+             s.seekResult = MAPI_E_CALL_FAILED;
+         },
+         MAPI_E_CALL_FAILED,
+         {}},
+        {"missing display name", withShape(RowShape::NameMissing), S_OK, twoGood},
+        {"null display name", withShape(RowShape::NameNull), S_OK, twoGood},
+        {"missing entry id", withShape(RowShape::IdMissing), S_OK, twoGood},
+        {"empty entry id", withShape(RowShape::IdEmpty), S_OK, twoGood},
+        {"missing object type", withShape(RowShape::TypeMissing), S_OK, twoGood},
+        {"two columns only", withShape(RowShape::TwoColumns), S_OK, twoGood},
+        {"no property records", withShape(RowShape::NoProps), S_OK, twoGood},
+        {"AllocateBuffer giving no block costs that row",
+         [](FakeWabState& s) {
+             s.entries = {Contact("Anna", 1), Contact("Bad", 2), Contact("Cleo", 3)};
+             s.failAllocateBuffer = {1};
+         },
+         S_OK, twoGood},
+        {"AllocateMore giving no block costs that row",
+         [](FakeWabState& s) {
+             s.entries = {Contact("Anna", 1), Contact("Bad", 2), Contact("Cleo", 3)};
+             s.failAllocateMore = {1};
+         },
+         S_OK, twoGood},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeBook book;
+        c.arrange(book.state());
+        {
+            CAddressBookSession session("");
+            ASSERT_TRUE(session.m_bOpened);
+            CompactList list;
+            EXPECT_EQ(session.FillList(list), c.result);
+            EXPECT_EQ(Names(list), c.names);
+            // Each item's data is its own copy of the entry id.
+            for (int i = 0; i < list.GetItemCount(); ++i) {
+                const EntryRef* entry = list.GetItemData(i);
+                ASSERT_NE(entry, nullptr);
+                const auto& entries = book.state().entries;
+                const bool known = std::any_of(entries.begin(), entries.end(), [&](const auto& e) {
+                    return e.name == list.GetItemText(i) && e.id.size() == entry->cb &&
+                           std::memcmp(e.id.data(), entry->lpb, entry->cb) == 0;
+                });
+                EXPECT_TRUE(known) << list.GetItemText(i);
+            }
+        }
+        ExpectNothingLeft(book.state());
+    }
+}
+
+TEST(AddressBookSessionTest, DestructorFreesEntryRefsAndPropsBeforeReleasingTheLibrary) {
+    FakeBook book;
+    book.state().entries = {Contact("Anna", 1), Contact("Bert", 2), Contact("Cleo", 3)};
+    {
+        CAddressBookSession session("");
+        CompactList list;
+        ASSERT_EQ(session.FillList(list), S_OK);
+        list.SetItemSelected(1, true);
+        session.SelectEntry(list, -1);
+        ASSERT_TRUE(session.ReadProperties());
+        // Deleting the items frees nothing: the session still owns the refs.
+        list.DeleteAllItems();
+        book.state().events.clear();
+    }
+    const std::vector<std::string> expected = {"FreeBuffer",        "FreeBuffer",
+                                               "FreeBuffer",        "FreeBuffer",
+                                               "Release IAddrBook", "Release IWABObject"};
+    EXPECT_EQ(book.state().events, expected);
+    ExpectNothingLeft(book.state());
+}
+
+TEST(AddressBookSessionTest, SelectEntryStartRules) {
+    FakeBook book;
+    book.state().entries = {Contact("Anna", 1), Contact("Bert", 2), Contact("Cleo", 3),
+                            Contact("Dora", 4)};
+    CAddressBookSession session("");
+    CompactList list;
+    ASSERT_EQ(session.FillList(list), S_OK);
+    list.SetItemSelected(1, true);
+    list.SetItemSelected(3, true);
+
+    EXPECT_NE(session.SelectEntry(list, -1), -1);
+    EXPECT_EQ(CurrentId(session), book.state().entries[1].id);
+    EXPECT_NE(session.SelectEntry(list, 1), -1);
+    EXPECT_EQ(CurrentId(session), book.state().entries[3].id);
+    // The start item itself is never returned: nothing after the last one.
+    EXPECT_EQ(session.SelectEntry(list, 3), -1);
+    EXPECT_EQ(CurrentId(session), book.state().entries[3].id);
+
+    list.SetItemSelected(1, false);
+    list.SetItemSelected(3, false);
+    list.SetItemSelected(2, true);
+    EXPECT_EQ(session.SelectEntry(list, 2), -1);
+    EXPECT_EQ(CurrentId(session), book.state().entries[3].id);
+}
+
+TEST(AddressBookSessionTest, ShowDetailsShowsTheFirstSelectedOrNothing) {
+    FakeBook book;
+    book.state().entries = {Contact("Anna", 1), Contact("Bert", 2), Contact("Cleo", 3)};
+    CAddressBookSession session("");
+    CompactList list;
+    ASSERT_EQ(session.FillList(list), S_OK);
+
+    session.ShowDetails(list);
+    EXPECT_EQ(book.state().detailsCalls, 0);
+    EXPECT_EQ(session.m_pEntryId, nullptr);
+
+    list.SetItemSelected(2, true);
+    list.SetItemSelected(1, true);
+    session.ShowDetails(list);
+    EXPECT_EQ(book.state().detailsCalls, 1);
+    EXPECT_EQ(book.state().detailsId, book.state().entries[1].id);
+    EXPECT_EQ(CurrentId(session), book.state().entries[1].id);
+}
+
+TEST(AddressBookSessionTest, ReadPropertiesTellsWhetherItRead) {
+    FakeBook book;
+    book.state().entries = {Contact("Anna", 1), Contact("Bert", 2), Contact("Cleo", 3)};
+    book.state().entries[1].failOpen = true;
+    CAddressBookSession session("");
+    CompactList list;
+    ASSERT_EQ(session.FillList(list), S_OK);
+
+    // No current entry: nothing changes.
+    EXPECT_FALSE(session.ReadProperties());
+    EXPECT_EQ(session.m_pProps, nullptr);
+    EXPECT_EQ(session.m_cProps, 0u);
+
+    session.SetCurrentEntry(list.GetItemData(0));
+    ASSERT_TRUE(session.ReadProperties());
+    ASSERT_EQ(session.m_cProps, 2u);
+    EXPECT_STREQ(session.m_pProps[0].Value.lpszA, "Anna");
+    const long blocks = book.state().liveBlocks;
+
+    // A second read frees the first array.
+    ASSERT_TRUE(session.ReadProperties());
+    EXPECT_EQ(book.state().liveBlocks, blocks);
+
+    // An entry that cannot be opened leaves the previous array in place.
+    const SPropValue* before = session.m_pProps;
+    session.SetCurrentEntry(list.GetItemData(1));
+    EXPECT_FALSE(session.ReadProperties());
+    EXPECT_EQ(session.m_pProps, before);
+    EXPECT_EQ(session.m_cProps, 2u);
+
+    // GetProps giving no array: the session holds none.
+    book.state().getPropsNoArray = true;
+    session.SetCurrentEntry(list.GetItemData(2));
+    EXPECT_FALSE(session.ReadProperties());
+    EXPECT_EQ(session.m_pProps, nullptr);
+    EXPECT_EQ(session.m_cProps, 0u);
+}
+
+TEST(AddressBookSessionTest, ExportsLeaveOutUnreadableContacts) {
+    FakeBook book;
+    book.state().entries = {Contact("Anna", 1), Contact("Bert", 2), Contact("Cleo", 3)};
+    book.state().entries[1].failOpen = true;
+    CAddressBookSession session("");
+    CompactList list;
+    ASSERT_EQ(session.FillList(list), S_OK);
+    NullProgress progress;
+
+    CollectingFile vcards;
+    EXPECT_EQ(session.ExportVCards(vcards, list, LVNI_ALL, progress), 1u);
+    EXPECT_EQ(vcards.m_text,
+              "BEGIN:VCARD\nVERSION:2.1\nN:;given Anna;;;\nFN:Anna\nEND:VCARD\n"
+              "BEGIN:VCARD\nVERSION:2.1\nN:;given Cleo;;;\nFN:Cleo\nEND:VCARD\n");
+
+    CollectingFile csv;
+    EXPECT_EQ(session.ExportCsv(csv, list, LVNI_ALL, progress), 1u);
+    EXPECT_EQ(csv.m_text,
+              "\"Anna\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"
+              "\"Cleo\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n");
+}
+
+TEST(AddressBookSessionTest, AnUnopenedSessionIsSafeToUseAndDestroy) {
+    FakeBook book;
+    book.state().openResult = MAPI_E_CALL_FAILED;
+    const std::vector<BYTE> bytes = {1, 2, 3};
+    EntryRef entry{3, const_cast<BYTE*>(bytes.data())};
+    {
+        CAddressBookSession session("");
+        ASSERT_FALSE(session.m_bOpened);
+        CompactList list;
+        list.InsertItem(0, "Anna", &entry);
+        list.SetItemSelected(0, true);
+        EXPECT_TRUE(FAILED(session.FillList(list)));
+        EXPECT_EQ(session.SelectEntry(list, -1), 1);
+        EXPECT_EQ(CurrentId(session), bytes);
+        EXPECT_FALSE(session.ReadProperties());
+        session.ShowDetails(list);
+        EXPECT_EQ(book.state().detailsCalls, 0);
+    }
+    ExpectNothingLeft(book.state());
+}
+
+}  // namespace

@@ -1,0 +1,212 @@
+#include "cli/ExportCommand.h"
+#include "tests/addressbook/FakeBook.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Contents(std::FILE* stream) {
+    std::fflush(stream);
+    std::string text(static_cast<std::size_t>(std::ftell(stream)), '\0');
+    std::rewind(stream);
+    text.resize(std::fread(text.data(), 1, text.size(), stream));
+    return text;
+}
+
+const char* const kVCardAnna =
+    "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;given Anna;;;\r\nFN:Anna\r\nEND:VCARD\r\n";
+const char* const kVCardBert =
+    "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;given Bert;;;\r\nFN:Bert\r\nEND:VCARD\r\n";
+const char* const kVCardCleo =
+    "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;given Cleo;;;\r\nFN:Cleo\r\nEND:VCARD\r\n";
+const char* const kHeader = "Name,Birthday,Hm Addr,Hm,Mob,Wk Info,Wk,Page,FAX,EMail,URLs,Note\r\n";
+const char* const kRowAnna = "\"Anna\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
+const char* const kRowBert = "\"Bert\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
+const char* const kRowCleo = "\"Cleo\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
+
+class ExportCommandTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        m_dir = fs::path(testing::TempDir()) /
+                ("quorvel-export-" +
+                 std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        m_book = (m_dir / "book.wab").string();
+        std::ofstream(m_book) << "fake";
+        m_fake.state().entries = {Contact("Cleo", 3), Contact("Anna", 1), Contact("Bert", 2)};
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // Runs the command line; fills m_out and m_err.
+    int Run(const std::vector<std::string>& args) {
+        const ParsedCommandLine parsed = ParseExportOptions(args);
+        EXPECT_EQ(parsed.error, "");
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        const int status = RunExport(parsed.options, out, err);
+        m_out = Contents(out);
+        m_err = Contents(err);
+        std::fclose(out);
+        std::fclose(err);
+        return status;
+    }
+    std::string Path(const char* name) const { return (m_dir / name).string(); }
+    void ExpectNothingLeftInFake() {
+        EXPECT_EQ(m_fake.state().liveBlocks, 0);
+        EXPECT_EQ(m_fake.state().liveObjects, 0);
+        EXPECT_EQ(m_fake.state().badFrees, 0);
+    }
+
+    FakeBook m_fake;
+    fs::path m_dir;
+    std::string m_book;
+    std::string m_out;
+    std::string m_err;
+};
+
+TEST_F(ExportCommandTest, WritesEachKindInListOrder) {
+    EXPECT_EQ(Run({"-o", Path("all.vcf"), m_book}), kExitSuccess);
+    EXPECT_EQ(m_err, "");
+    EXPECT_EQ(ReadFile(Path("all.vcf")), std::string(kVCardAnna) + kVCardBert + kVCardCleo);
+
+    EXPECT_EQ(Run({"-f", "csv", "-o", Path("all.csv"), m_book}), kExitSuccess);
+    EXPECT_EQ(ReadFile(Path("all.csv")), std::string(kHeader) + kRowAnna + kRowBert + kRowCleo);
+
+    EXPECT_EQ(Run({"-f", "csv-split", "--header", Path("h.csv"), "-o", Path("d.csv"), m_book}),
+              kExitSuccess);
+    EXPECT_EQ(ReadFile(Path("h.csv")), kHeader);
+    EXPECT_EQ(ReadFile(Path("d.csv")), std::string(kRowAnna) + kRowBert + kRowCleo);
+
+    // The same path for both: the data file replaces the header file.
+    EXPECT_EQ(Run({"-f", "csv-split", "--header", Path("s.csv"), "-o", Path("s.csv"), m_book}),
+              kExitSuccess);
+    EXPECT_EQ(ReadFile(Path("s.csv")), std::string(kRowAnna) + kRowBert + kRowCleo);
+    EXPECT_EQ(m_err, "");
+    ExpectNothingLeftInFake();
+}
+
+TEST_F(ExportCommandTest, SelectsNonadjacentItemsAndChecksTheirRange) {
+    EXPECT_EQ(Run({"--select", "2,0", "-o", Path("two.vcf"), m_book}), kExitSuccess);
+    EXPECT_EQ(ReadFile(Path("two.vcf")), std::string(kVCardAnna) + kVCardCleo);
+
+    EXPECT_EQ(Run({"--select", "1,3", "-o", Path("bad.vcf"), m_book}), kExitUsage);
+    EXPECT_EQ(m_err,
+              "quorvel-export: --select: no contact at position 3 (" + m_book + " lists 3)\n");
+    EXPECT_FALSE(fs::exists(Path("bad.vcf")));
+}
+
+TEST_F(ExportCommandTest, NeverWritesOverTheBook) {
+    const std::string link = Path("link.wab");
+    fs::create_symlink(m_book, link);
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"-o", m_book, m_book},
+             {"-o", link, m_book},
+             {"-f", "csv-split", "--header", m_book, "-o", Path("d.csv"), m_book}}) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        EXPECT_EQ(Run(args), kExitUsage);
+        EXPECT_NE(m_err.find(": it is the address book being read\n"), std::string::npos) << m_err;
+        EXPECT_EQ(ReadFile(m_book), "fake");
+    }
+    EXPECT_FALSE(fs::exists(Path("d.csv")));
+}
+
+TEST_F(ExportCommandTest, ListsPositionsAndNames) {
+    EXPECT_EQ(Run({"--list", m_book}), kExitSuccess);
+    EXPECT_EQ(m_out, "0\tAnna\n1\tBert\n2\tCleo\n");
+    EXPECT_EQ(m_err, "");
+}
+
+TEST_F(ExportCommandTest, FailuresSayOneLineAndGiveTheirStatus) {
+    struct Case {
+        const char* what;
+        std::function<void(FakeWabState&)> arrange;
+        std::vector<std::string> args;
+        int status;
+        std::string error;
+    };
+    const std::string missing = Path("missing.wab");
+    const std::string dir = m_dir.string();
+    const Case cases[] = {
+        {"missing book",
+         nullptr,
+         {"-o", Path("x.vcf"), missing},
+         kExitBookFailed,
+         "quorvel-export: cannot open address book " + missing + ": No such file or directory\n"},
+        {"book that does not open",
+         [](FakeWabState& s) { s.openResult = MAPI_E_CORRUPT_DATA; },
+         {"-o", Path("x.vcf"), m_book},
+         kExitBookFailed,
+         "quorvel-export: cannot open address book " + m_book +
+             ": WABOpen failed with code 0x8004011B\n"},
+        {"full disk",
+         nullptr,
+         {"-o", "/dev/full", m_book},
+         kExitFileFailed,
+         "quorvel-export: cannot write /dev/full: No space left on device\n"},
+        {"output onto a directory",
+         nullptr,
+         {"-o", dir, m_book},
+         kExitFileFailed,
+         "quorvel-export: cannot open " + dir + ": Is a directory\n"},
+        {"header file that cannot be opened",
+         nullptr,
+         {"-f", "csv-split", "--header", Path("no/h.csv"), "-o", Path("d.csv"), m_book},
+         kExitFileFailed,
+         "quorvel-export: cannot open " + Path("no/h.csv") + ": No such file or directory\n"},
+        {"header file that cannot be written",
+         nullptr,
+         {"-f", "csv-split", "--header", "/dev/full", "-o", Path("d.csv"), m_book},
+         kExitFileFailed,
+         "quorvel-export: cannot write /dev/full: No space left on device\n"},
+        {"unreadable contact",
+         [](FakeWabState& s) { s.entries[2].failOpen = true; },
+         {"-o", Path("x.vcf"), m_book},
+         kExitBookFailed,
+         "quorvel-export: 1 of 3 contacts could not be read and are missing from " + Path("x.vcf") +
+             "\n"},
+        {"listing that fails part-way",
+         [](FakeWabState& s) {
+             s.queryFailAt = 2;
+             s.queryFailCode = MAPI_E_CORRUPT_DATA;
+         },
+         {"-o", Path("x.vcf"), m_book},
+         kExitBookFailed,
+         "quorvel-export: could not list every contact of " + m_book +
+             " (code 0x8004011B); going on with the 2 listed\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_fake.state() = FakeWabState();
+        m_fake.state().entries = {Contact("Cleo", 3), Contact("Anna", 1), Contact("Bert", 2)};
+        if (c.arrange) {
+            c.arrange(m_fake.state());
+        }
+        fs::remove(Path("x.vcf"));
+        fs::remove(Path("d.csv"));
+        EXPECT_EQ(Run(c.args), c.status);
+        EXPECT_EQ(m_err, c.error);
+        ExpectNothingLeftInFake();
+    }
+    // The contacts that could be read are still written.
+    m_fake.state().entries[2].failOpen = true;
+    Run({"-o", Path("x.vcf"), m_book});
+    EXPECT_EQ(ReadFile(Path("x.vcf")), std::string(kVCardAnna) + kVCardCleo);
+    EXPECT_FALSE(fs::exists(Path("d.csv")));
+}
+
+}  // namespace

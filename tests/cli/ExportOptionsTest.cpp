@@ -1,0 +1,108 @@
+#include "cli/ExportOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(ExportOptionsTest, AcceptsTheDocumentedForms) {
+    struct Case {
+        Args args;
+        ExportFormat format;
+        std::string output, header, book;
+        std::vector<int> selection;
+        bool quiet, list;
+    };
+    const Case cases[] = {
+        {{"-o", "a.vcf"}, ExportFormat::VCard, "a.vcf", "", "", {}, false, false},
+        {{"-o", "a.vcf", "b.wab"}, ExportFormat::VCard, "a.vcf", "", "b.wab", {}, false, false},
+        {{"b.wab", "-f", "csv", "--output=a.csv", "-q"},
+         ExportFormat::Csv,
+         "a.csv",
+         "",
+         "b.wab",
+         {},
+         true,
+         false},
+        {{"--format=csv-split", "--header", "h.csv", "-o", "d.csv"},
+         ExportFormat::CsvSplit,
+         "d.csv",
+         "h.csv",
+         "",
+         {},
+         false,
+         false},
+        {{"-f", "vcard", "--select", "3,0,3", "-o", "x", "--select=7"},
+         ExportFormat::VCard,
+         "x",
+         "",
+         "",
+         {3, 0, 3, 7},
+         false,
+         false},
+        {{"--list", "b.wab"}, ExportFormat::VCard, "", "", "b.wab", {}, false, true},
+        {{"-o", "x", "--", "-odd.wab"}, ExportFormat::VCard, "x", "", "-odd.wab", {}, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const ParsedCommandLine parsed = ParseExportOptions(c.args);
+        ASSERT_EQ(parsed.error, "");
+        const ExportOptions& o = parsed.options;
+        EXPECT_EQ(o.format, c.format);
+        EXPECT_EQ(o.output, c.output);
+        EXPECT_EQ(o.header, c.header);
+        EXPECT_EQ(o.book, c.book);
+        EXPECT_EQ(o.selection, c.selection);
+        EXPECT_EQ(o.hasSelection, !c.selection.empty());
+        EXPECT_EQ(o.quiet, c.quiet);
+        EXPECT_EQ(o.list, c.list);
+    }
+}
+
+TEST(ExportOptionsTest, RejectsUsageErrorsWithOneLine) {
+    struct Case {
+        Args args;
+        std::string error;
+    };
+    const Case cases[] = {
+        {{}, "no output file given (-o OUT)"},
+        {{"b.wab"}, "no output file given (-o OUT)"},
+        {{"-o"}, "option -o needs a value"},
+        {{"-o", "x", "-f", "pdf"}, "unknown format 'pdf' (use vcard, csv or csv-split)"},
+        {{"-o", "x", "-f", "csv-split"}, "-f csv-split needs --header HEADER"},
+        {{"-o", "x", "-f", "csv-split", "--header="}, "-f csv-split needs --header HEADER"},
+        {{"-o", "x", "--header", "h"}, "--header belongs to -f csv-split only"},
+        {{"-o", "x", "--select", ""}, "--select needs list positions like 0,2,5, not ''"},
+        {{"-o", "x", "--select", "1,,2"}, "--select needs list positions like 0,2,5, not '1,,2'"},
+        {{"-o", "x", "--select", "-1"}, "--select needs list positions like 0,2,5, not '-1'"},
+        {{"-o", "x", "--select", "2x"}, "--select needs list positions like 0,2,5, not '2x'"},
+        {{"-o", "x", "--select", "99999999999"},
+         "--select needs list positions like 0,2,5, not '99999999999'"},
+        {{"-o", "x", "--select", "1,"}, "--select needs list positions like 0,2,5, not '1,'"},
+        {{"-o", "x", "--frobnicate"}, "unknown option --frobnicate"},
+        {{"-o", "x", "--quiet=yes"}, "option --quiet takes no value"},
+        {{"-o", "x", "a.wab", "b.wab"}, "more than one address book given: b.wab"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        EXPECT_EQ(ParseExportOptions(c.args).error, c.error);
+    }
+}
+
+TEST(ExportOptionsTest, HelpNamesEveryOptionAndExitStatus) {
+    const std::string help = ExportHelpText();
+    for (const char* word :
+         {"-f, --format", "-o, --output", "--header", "--select", "-q, --quiet", "--list",
+          "-h, --help", "--version", "vcard", "csv-split", "  0  ", "  1  ", "  2  ", "  3  "}) {
+        EXPECT_NE(help.find(word), std::string::npos) << word;
+    }
+    const ParsedCommandLine parsed = ParseExportOptions({"--help"});
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.options.help);
+}
+
+}  // namespace

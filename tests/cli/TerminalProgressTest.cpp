@@ -1,0 +1,42 @@
+#include "cli/TerminalProgress.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string Drawn(bool draw, long long total, int positions) {
+    std::FILE* stream = std::tmpfile();
+    TerminalProgress progress(stream, draw, total);
+    progress.SetRange(0, static_cast<std::uint16_t>(total));
+    for (int i = 1; i <= positions; ++i) {
+        progress.SetPos(i);
+    }
+    progress.SetPos(0);
+    std::string text(static_cast<std::size_t>(std::ftell(stream)), '\0');
+    std::rewind(stream);
+    const std::size_t got = std::fread(text.data(), 1, text.size(), stream);
+    text.resize(got);
+    std::fclose(stream);
+    return text;
+}
+
+TEST(TerminalProgressTest, DrawsOnlyWhenAskedAndOnlyOnChange) {
+    EXPECT_EQ(Drawn(false, 100, 100), "");
+    EXPECT_EQ(Drawn(true, 0, 0), "");
+
+    // 70000 positions (past the 16-bit range) draw at most one line per cell.
+    const std::string text = Drawn(true, 70000, 70000);
+    std::size_t lines = 0;
+    for (std::size_t at = text.find("\r["); at != std::string::npos;
+         at = text.find("\r[", at + 1)) {
+        ++lines;
+    }
+    EXPECT_LE(lines, 41u);
+    EXPECT_NE(text.find("[########################################] 100%"), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 4), "\r\033[K");
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+// quorvel-book builds a book from book.json; quorvel-export exports it through
+// the real libwab32.so, and the files must equal the expected ones byte for
+// byte. The book must not change under any command.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class ExportEndToEndTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        s_dir = fs::path(testing::TempDir()) / "quorvel-e2e";
+        fs::remove_all(s_dir);
+        fs::create_directories(s_dir);
+        s_book = (s_dir / "book.wab").string();
+        std::string create = QUORVEL_BOOK;
+        create.append(" create ").append(Quote(s_book)).append(" ");
+        create.append(Quote(std::string(E2E_DIR) + "/book.json"));
+        ASSERT_EQ(std::system(create.c_str()), 0) << create;
+    }
+    static void TearDownTestSuite() { fs::remove_all(s_dir); }
+
+    // Runs quorvel-export with args, in UTC, and checks that the book stays
+    // byte for byte as it was.
+    Result Export(const std::vector<std::string>& args) {
+        const std::string before = ReadFile(s_book);
+        std::string command = "env -u QUORVEL_WAB_DLLPATH TZ=UTC XDG_DATA_HOME=";
+        command.append(Quote(s_dir.string())).append(" ").append(QUORVEL_EXPORT);
+        for (const std::string& arg : args) {
+            command.append(" ").append(Quote(arg));
+        }
+        const fs::path out = s_dir / "stdout.txt";
+        const fs::path err = s_dir / "stderr.txt";
+        command.append(" >").append(Quote(out.string()));
+        command.append(" 2>").append(Quote(err.string()));
+        const int raw = std::system(command.c_str());
+        EXPECT_EQ(ReadFile(s_book), before) << "the book changed under: " << command;
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+    }
+    static std::string Expected(const char* name) {
+        return ReadFile(fs::path(E2E_DIR) / "expected" / name);
+    }
+    static std::string Path(const char* name) { return (s_dir / name).string(); }
+
+    static fs::path s_dir;
+    static std::string s_book;
+};
+
+fs::path ExportEndToEndTest::s_dir;
+std::string ExportEndToEndTest::s_book;
+
+TEST_F(ExportEndToEndTest, WritesTheThreeKindsByteForByte) {
+    Result r = Export({"-q", "-o", Path("book.vcf"), s_book});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(ReadFile(Path("book.vcf")), Expected("book.vcf"));
+
+    r = Export({"-f", "csv", "-o", Path("book.csv"), s_book});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(Path("book.csv")), Expected("book.csv"));
+
+    r = Export({"-f", "csv-split", "--header", Path("h.csv"), "-o", Path("d.csv"), s_book});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(Path("h.csv")), Expected("book-header.csv"));
+    EXPECT_EQ(ReadFile(Path("d.csv")), Expected("book-data.csv"));
+}
+
+TEST_F(ExportEndToEndTest, ListsAndSelectsNonadjacentContacts) {
+    Result r = Export({"--list", s_book});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "0\tDesk\n1\tGiven Family\n2\tJo Sample\n3\tOnly Middle\n4\tZed Everything\n");
+
+    r = Export({"--select", "3,1", "-o", Path("selected.vcf"), s_book});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(Path("selected.vcf")), Expected("selected.vcf"));
+}
+
+TEST_F(ExportEndToEndTest, FailuresGiveTheirStatusAndOneLine) {
+    const std::string notABook = Path("not-a-book.wab");
+    std::ofstream(notABook) << "this is no address book\n";
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string errorStart;
+    };
+    const Case cases[] = {
+        {{"-o", Path("x.vcf"), notABook},
+         1,
+         "quorvel-export: cannot open address book " + notABook + ": WABOpen failed with code "},
+        {{"-o", Path("x.vcf"), Path("missing.wab")},
+         1,
+         "quorvel-export: cannot open address book " + Path("missing.wab") +
+             ": No such file or directory\n"},
+        {{"-f", "csv-split", "-o", Path("x.csv"), s_book},
+         2,
+         "quorvel-export: -f csv-split needs --header HEADER (see --help)\n"},
+        {{"--select", "5", "-o", Path("x.vcf"), s_book},
+         2,
+         "quorvel-export: --select: no contact at position 5 (" + s_book + " lists 5)\n"},
+        {{"--bogus"}, 2, "quorvel-export: unknown option --bogus (see --help)\n"},
+        {{"-o", s_book, s_book},
+         2,
+         "quorvel-export: will not write " + s_book + ": it is the address book being read\n"},
+        {{"-o", "/dev/full", s_book},
+         3,
+         "quorvel-export: cannot write /dev/full: No space left on device\n"},
+        {{"-o", s_dir.string(), s_book},
+         3,
+         "quorvel-export: cannot open " + s_dir.string() + ": Is a directory\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const Result r = Export(c.args);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.err.rfind(c.errorStart, 0), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    EXPECT_FALSE(fs::exists(Path("x.vcf")));
+}
+
+TEST_F(ExportEndToEndTest, HelpAndVersion) {
+    Result r = Export({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("Usage: quorvel-export ", 0), 0u) << r.out;
+    r = Export({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, std::string("quorvel-export ") + QUORVEL_VERSION + "\n");
+}
+
+}  // namespace
