@@ -5,15 +5,23 @@
 #include "ui/MainDlg.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <iostream>
 #include <memory>
 
+bool IsCommandLineFlag(const QString& argument) {
+    if (argument.startsWith(QLatin1Char('-'))) {
+        return true;
+    }
+    // "/x" is a flag; an absolute path such as "/home/me/book.wab" is a name.
+    return argument.startsWith(QLatin1Char('/')) && argument.indexOf(QLatin1Char('/'), 1) < 0 &&
+           !QFileInfo::exists(argument);
+}
+
 void ParseCommandLine(const QStringList& arguments, CCommandLineInfo& info) {
     for (const QString& argument : arguments) {
-        const bool flag =
-            argument.startsWith(QLatin1Char('/')) || argument.startsWith(QLatin1Char('-'));
-        if (!flag && info.m_strFileName.empty()) {
+        if (!IsCommandLineFlag(argument) && info.m_strFileName.empty()) {
             info.m_strFileName = argument.toLocal8Bit().toStdString();
         }
     }

@@ -15,6 +15,10 @@ struct CCommandLineInfo {
     std::string m_strFileName;
 };
 
+// A flag begins with a hyphen, or with a slash when it is a single word
+// ("/x") that names no file: absolute paths are names.
+bool IsCommandLineFlag(const QString& argument);
+
 // Fills the record from the arguments after the program name.
 void ParseCommandLine(const QStringList& arguments, CCommandLineInfo& info);
 
