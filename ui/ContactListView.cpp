@@ -1,5 +1,7 @@
 #include "ui/ContactListView.h"
 
+#include <QEvent>
+#include <QFontMetrics>
 #include <QItemSelectionModel>
 
 #include <algorithm>
@@ -16,12 +18,28 @@ ContactListView::ContactListView(QWidget* parent)
     setBatchSize(1000);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTextElideMode(Qt::ElideRight);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ContactListView::ItemChanged);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             &ContactListView::ItemChanged);
+    UpdateColumnWidth();
+}
+
+void ContactListView::changeEvent(QEvent* event) {
+    QListView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        UpdateColumnWidth();
+    }
+}
+
+void ContactListView::UpdateColumnWidth() {
+    // Columns of a fixed width, as the list control's list mode has; longer
+    // names are cut short with an ellipsis.
+    const QFontMetrics metrics(font());
+    setGridSize(QSize(kColumnWidth, metrics.height() + 2));
 }
 
 int ContactListView::GetNextItem(int start, unsigned flags) const {

@@ -29,10 +29,16 @@ class ContactListView : public QListView, public ListControl {
     void SetItemSelected(int index, bool selected);
     QString ItemText(int index) const;
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   signals:
     // Any change of an item's state: selection or focus.
     void ItemChanged();
 
   private:
+    static constexpr int kColumnWidth = 128;
+    void UpdateColumnWidth();
+
     ContactListModel* m_pModel;  // owned as a child object
 };
