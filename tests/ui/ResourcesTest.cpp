@@ -188,6 +188,13 @@ void ResourcesTest::iconImages() {
         }
     }
     QVERIFY(MainIconImage(24).isNull());
+    // The installed icon files are these images.
+    for (int size : {16, 32}) {
+        const QImage installed(
+            QStringLiteral(QUORVEL_SOURCE_DIR "/ui/resources/icons/quorvel-%1.png").arg(size));
+        QCOMPARE(installed.convertToFormat(QImage::Format_ARGB32),
+                 MainIconImage(size).convertToFormat(QImage::Format_ARGB32));
+    }
     const QList<QSize> sizes = LoadMainIcon().availableSizes();
     QVERIFY(sizes.contains(QSize(32, 32)) && sizes.contains(QSize(16, 16)));
 }
