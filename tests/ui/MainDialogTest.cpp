@@ -9,6 +9,7 @@
 #include "ui/Resource.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QMenu>
 #include <QProcess>
@@ -257,6 +258,17 @@ void MainDialogTest::systemMenuEntries() {
         QTest::mouseClick(d.Button(IDC_ABOUT), Qt::LeftButton);
         QCOMPARE(script.Titles(), QStringList{"About Quorvel"});
     }
+    // Alt+Space and a right click open the menu.
+    d.dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d.dialog));
+    QTest::keyClick(&d.dialog, Qt::Key_Space, Qt::AltModifier);
+    QTRY_VERIFY(menu->isVisible());
+    menu->hide();
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                 d.dialog.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&d.dialog, &rightClick);
+    QTRY_VERIFY(menu->isVisible());
+    menu->hide();
     // Close goes the way of IDCANCEL and ends the dialog.
     actions[0]->trigger();
     QVERIFY(!d.dialog.isVisible());
