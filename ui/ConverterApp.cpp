@@ -45,7 +45,9 @@ BOOL CConverterApp::InitInstance(const QStringList& arguments) {
     } else {
         const std::string name =
             cmdInfo.m_strFileName.empty() ? "the default address book" : cmdInfo.m_strFileName;
-        std::cerr << "quorvel: cannot open " << name << " as an address book\n";
+        const std::string& reason = dlg->m_pSession->OpenError();
+        std::cerr << "quorvel: cannot open " << name << " as an address book"
+                  << (reason.empty() ? "" : ": ") << reason << "\n";
         m_nExitCode = 1;
     }
     // The list's items hold the session's entries: remove them first.

@@ -146,9 +146,12 @@ void CMainDlg::OnBrowse() {
     // The new book replaces the current one only once it has opened.
     auto session = std::make_unique<CAddressBookSession>(*path);
     if (!session->m_bOpened) {
-        QMessageBox::warning(this, windowTitle(),
-                             tr("The file \"%1\" could not be opened as an address book.")
-                                 .arg(QString::fromLocal8Bit(path->c_str())));
+        QString text = tr("The file \"%1\" could not be opened as an address book.")
+                           .arg(QString::fromLocal8Bit(path->c_str()));
+        if (!session->OpenError().empty()) {
+            text += QLatin1Char('\n') + QString::fromLocal8Bit(session->OpenError().c_str());
+        }
+        QMessageBox::warning(this, windowTitle(), text);
         return;
     }
     // The items hold the old session's entries: remove them before it goes.
