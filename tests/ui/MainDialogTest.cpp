@@ -11,6 +11,8 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
@@ -110,6 +112,8 @@ class MainDialogTest : public QObject {
     void browseToBadFile();
     void writeFailureReported();
     void properties();
+    void desktopFileDialogs_data();
+    void desktopFileDialogs();
 
   private:
     QTemporaryDir m_dir;
@@ -623,6 +627,77 @@ void MainDialogTest::properties() {
     QCOMPARE(script.Seen()[0].objectName, QStringLiteral("WabDetailsDialog"));
     QVERIFY(script.Seen()[0].text.contains("Grace Gill") ||
             script.Seen()[0].title.contains("Grace Gill"));
+}
+
+void MainDialogTest::desktopFileDialogs_data() {
+    QTest::addColumn<int>("which");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("initial");
+    QTest::newRow("book") << 0 << "Open"
+                          << "wab"
+                          << "Windows Address Book (*.wab)"
+                          << "*.wab";
+    QTest::newRow("header") << 1 << "Save As"
+                            << "csv"
+                            << "Header (CSV) (*.csv)"
+                            << "*.csv";
+    QTest::newRow("csv") << 2 << "Save As"
+                         << "csv"
+                         << "Comma Separated Values (CSV) (*.csv)"
+                         << "*.csv";
+    QTest::newRow("vcard") << 3 << "Save As"
+                           << "vcf"
+                           << "vCard files (vcf) (*.vcf)"
+                           << "*.vcf";
+}
+
+void MainDialogTest::desktopFileDialogs() {
+    QFETCH(int, which);
+    QFETCH(QString, title);
+    QFETCH(QString, suffix);
+    QFETCH(QString, filter);
+    QFETCH(QString, initial);
+    const FileDialogParams* params[] = {&kAddressBookDialog, &kHeaderFileDialog, &kCsvFileDialog,
+                                        &kVCardFileDialog};
+    QtFileDialogs dialogs;
+    QString shownSuffix;
+    QStringList shownFilters;
+    QString shownName;
+    QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+    // Cancel first, then a name without its extension.
+    for (const bool accept : {false, true}) {
+        ModalScript script({[&](QWidget* window) {
+            auto* dialog = qobject_cast<QFileDialog*>(window);
+            QVERIFY(dialog != nullptr);
+            shownSuffix = dialog->defaultSuffix();
+            shownFilters = dialog->nameFilters();
+            mode = dialog->acceptMode();
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            QVERIFY(name != nullptr);
+            shownName = name->text();
+            if (!accept) {
+                dialog->reject();
+                return;
+            }
+            dialog->setDirectory(m_dir.path());
+            name->setText("chosen");
+            QTest::keyClick(name, Qt::Key_Return);
+        }});
+        const std::optional<std::string> path = dialogs.Run(*params[which]);
+        QCOMPARE(script.Titles(), QStringList{title});
+        if (!accept) {
+            QVERIFY(!path);
+        } else {
+            QVERIFY(path.has_value());
+            QCOMPARE(QString::fromStdString(*path), m_dir.path() + "/chosen." + suffix);
+        }
+    }
+    QCOMPARE(shownSuffix, suffix);
+    QCOMPARE(shownFilters, QStringList{filter});
+    QCOMPARE(shownName, initial);
+    QCOMPARE(mode, which == 0 ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
 }
 
 QTEST_MAIN(MainDialogTest)
