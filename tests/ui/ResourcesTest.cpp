@@ -1,0 +1,330 @@
+// The desktop program's data and arithmetic: templates and their conversion
+// to pixels, the icon, strings, message maps, the command line, the list.
+#include "core/EntryRef.h"
+#include "ui/ContactListView.h"
+#include "ui/ConverterApp.h"
+#include "ui/Dialog.h"
+#include "ui/ExportTypeDlg.h"
+#include "ui/FileDialogs.h"
+#include "ui/IconPlacement.h"
+#include "ui/Resource.h"
+#include "ui/resources/DialogTemplate.h"
+#include "ui/resources/MainIcon.h"
+#include "ui/resources/StringTable.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSet>
+#include <QTest>
+
+#include <cstring>
+
+class ResourcesTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void dialogUnitsToPixels_data();
+    void dialogUnitsToPixels();
+    void averageCharWidth();
+    void mainTemplateControls();
+    void smallTemplates();
+    void dialogBuiltFromTemplate();
+    void iconImages();
+    void stringTable();
+    void filterDescriptions_data();
+    void filterDescriptions();
+    void exportTypeMessageMap();
+    void iconPosition_data();
+    void iconPosition();
+    void parseCommandLine_data();
+    void parseCommandLine();
+    void listKeepsNameOrder();
+    void listNextItem();
+};
+
+void ResourcesTest::dialogUnitsToPixels_data() {
+    QTest::addColumn<int>("bx");
+    QTest::addColumn<int>("by");
+    QTest::addColumn<QList<int>>("dlu");
+    QTest::addColumn<QList<int>>("px");
+    // MS Sans Serif 8 pt at 96 dpi has base units 6 x 13.
+    QTest::newRow("main dialog, 6x13")
+        << 6 << 13 << QList<int>{0, 0, 266, 177} << QList<int>{0, 0, 399, 288};
+    QTest::newRow("Exit button, 6x13")
+        << 6 << 13 << QList<int>{210, 156, 48, 14} << QList<int>{315, 254, 72, 23};
+    QTest::newRow("list, 7x16") << 7 << 16 << QList<int>{7, 6, 197, 144}
+                                << QList<int>{12, 12, 345, 288};
+    QTest::newRow("halves round up") << 5 << 12 << QList<int>{1, 1, 2, 3} << QList<int>{1, 2, 3, 5};
+}
+
+void ResourcesTest::dialogUnitsToPixels() {
+    QFETCH(int, bx);
+    QFETCH(int, by);
+    QFETCH(QList<int>, dlu);
+    QFETCH(QList<int>, px);
+    const PixelRect r = DialogUnitsToPixels({dlu[0], dlu[1], dlu[2], dlu[3]}, {bx, by});
+    QCOMPARE((QList<int>{r.x, r.y, r.width, r.height}), px);
+}
+
+void ResourcesTest::averageCharWidth() {
+    QCOMPARE(AverageCharWidth(312), 6);  // exactly 6 per letter
+    QCOMPARE(AverageCharWidth(300), 6);  // 11 per pair rounds up
+    QCOMPARE(AverageCharWidth(280), 5);
+}
+
+void ResourcesTest::mainTemplateControls() {
+    const DialogTemplate& t = MainDialogTemplate();
+    QCOMPARE(t.id, IDD_MAIN);
+    QCOMPARE(t.width, 266);
+    QCOMPARE(t.height, 177);
+    QCOMPARE(QString::fromStdString(t.caption), QStringLiteral("Quorvel"));
+    QVERIFY(t.style.systemMenu && t.style.appWindow && t.style.visible);
+    struct Expected {
+        int id;
+        const char* caption;
+        DluRect rect;
+        bool defaultButton;
+        bool disabled;
+    };
+    const Expected expected[] = {
+        {IDCANCEL, "Exit", {210, 156, 48, 14}, false, false},
+        {IDC_CONTACT_LIST, "List1", {7, 6, 197, 144}, false, false},
+        {IDC_BROWSE, "Browse...", {210, 6, 48, 14}, true, false},
+        {IDC_EXPORT, "Export...", {210, 46, 48, 14}, true, true},
+        {IDC_PROPERTIES, "Properties", {210, 68, 48, 14}, true, false},
+        {IDC_EXPORT_ALL, "Export All ...", {210, 26, 48, 14}, true, false},
+        {IDC_PROGRESS, "Progress1", {7, 156, 198, 14}, false, true},
+        {IDC_ABOUT, "About", {210, 135, 48, 14}, true, false},
+    };
+    QCOMPARE(t.controls.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const ControlTemplate& c = t.controls[i];
+        QCOMPARE(c.id, expected[i].id);
+        QCOMPARE(QString::fromStdString(c.caption), QString::fromLatin1(expected[i].caption));
+        QCOMPARE(c.rect.x, expected[i].rect.x);
+        QCOMPARE(c.rect.y, expected[i].rect.y);
+        QCOMPARE(c.rect.width, expected[i].rect.width);
+        QCOMPARE(c.rect.height, expected[i].rect.height);
+        QCOMPARE(c.style.defaultButton, expected[i].defaultButton);
+        QCOMPARE(c.style.disabled, expected[i].disabled);
+        // Every control but the progress bar is a tab stop.
+        QCOMPARE(c.style.tabStop, c.id != IDC_PROGRESS);
+    }
+}
+
+void ResourcesTest::smallTemplates() {
+    const DialogTemplate& type = ExportTypeTemplate();
+    QCOMPARE(QString::fromStdString(type.caption), QStringLiteral("Export Type?"));
+    QCOMPARE(type.width, 130);
+    QCOMPARE(type.height, 79);
+    QVERIFY(!type.style.systemMenu);
+    QCOMPARE(type.controls.size(), std::size_t{3});
+    QCOMPARE(type.controls[0].id, IDC_EXPORT_CSV_SPLIT);
+    QCOMPARE(type.controls[0].rect.y, 55);
+    QCOMPARE(type.controls[1].id, IDC_EXPORT_VCARD);
+    QCOMPARE(QString::fromStdString(type.controls[1].caption), QStringLiteral("vCards (*.vcf)"));
+    QVERIFY(!type.controls[1].style.defaultButton);
+    QCOMPARE(type.controls[2].id, IDC_EXPORT_CSV);
+
+    const DialogTemplate& done = ExportDoneTemplate();
+    QCOMPARE(QString::fromStdString(done.caption), QStringLiteral("Quorvel"));
+    QVERIFY(done.style.setForeground && !done.style.systemMenu);
+    QCOMPARE(QString::fromStdString(done.controls[1].caption), QStringLiteral("Export Complete"));
+    QVERIFY(done.controls[1].style.centered);
+
+    const DialogTemplate& about = AboutBoxTemplate();
+    QCOMPARE(QString::fromStdString(about.caption), QStringLiteral("About Quorvel"));
+    QCOMPARE(about.width, 166);
+    QCOMPARE(about.height, 95);
+    QCOMPARE(about.controls[0].kind, ControlKind::StaticIcon);
+    QCOMPARE(about.controls[1].id, IDOK);
+}
+
+void ResourcesTest::dialogBuiltFromTemplate() {
+    CExportTypeDlg dialog;
+    const DialogBaseUnits units = dialog.BaseUnits();
+    QVERIFY(units.x > 0 && units.y > 0);
+    const PixelRect size = DialogUnitsToPixels({0, 0, 130, 79}, units);
+    QCOMPARE(dialog.size(), QSize(size.width, size.height));
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QCOMPARE(dialog.font().pointSize(), 8);
+    // Controls at their template positions, in template (tab) order.
+    QList<QWidget*> chain;
+    for (const ControlTemplate& c : ExportTypeTemplate().controls) {
+        QWidget* w = dialog.GetDlgItem(c.id);
+        QVERIFY(w != nullptr);
+        const PixelRect r = DialogUnitsToPixels(c.rect, units);
+        QCOMPARE(w->geometry(), QRect(r.x, r.y, r.width, r.height));
+        chain << w;
+    }
+    QCOMPARE(chain[0]->nextInFocusChain(), chain[1]);
+    QCOMPARE(chain[1]->nextInFocusChain(), chain[2]);
+    QVERIFY(static_cast<QPushButton*>(chain[0])->isDefault());
+    QVERIFY(dialog.GetSystemMenu() == nullptr);
+}
+
+void ResourcesTest::iconImages() {
+    const QSet<QRgb> palette(IconPalette().begin(), IconPalette().end());
+    QCOMPARE(palette.size(), 16);
+    for (int size : {32, 16}) {
+        const char* const* rows = MainIconRows(size);
+        QVERIFY(rows != nullptr);
+        QSet<char> used;
+        for (int y = 0; y < size; ++y) {
+            QCOMPARE(static_cast<int>(std::strlen(rows[y])), size);
+            for (int x = 0; x < size; ++x) {
+                QVERIFY(std::strchr("0123456789ABCDEF.", rows[y][x]) != nullptr);
+                used.insert(rows[y][x]);
+            }
+        }
+        QVERIFY(used.size() > 4);  // a drawing, not a blank
+        const QImage image = MainIconImage(size);
+        QCOMPARE(image.size(), QSize(size, size));
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                QVERIFY(qAlpha(pixel) == 0 || palette.contains(pixel));
+            }
+        }
+    }
+    QVERIFY(MainIconImage(24).isNull());
+    // The installed icon files are these images.
+    for (int size : {16, 32}) {
+        const QImage installed(
+            QStringLiteral(QUORVEL_SOURCE_DIR "/ui/resources/icons/quorvel-%1.png").arg(size));
+        QCOMPARE(installed.convertToFormat(QImage::Format_ARGB32),
+                 MainIconImage(size).convertToFormat(QImage::Format_ARGB32));
+    }
+    const QList<QSize> sizes = LoadMainIcon().availableSizes();
+    QVERIFY(sizes.contains(QSize(32, 32)) && sizes.contains(QSize(16, 16)));
+}
+
+void ResourcesTest::stringTable() {
+    QCOMPARE(LoadResourceString(IDS_ABOUTBOX), QStringLiteral("&About Quorvel..."));
+    QVERIFY(LoadResourceString(999).isEmpty());
+}
+
+void ResourcesTest::filterDescriptions_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("book") << kAddressBookDialog.filter << "Windows Address Book (*.wab)";
+    QTest::newRow("vcard") << kVCardFileDialog.filter << "vCard files (vcf) (*.vcf)";
+    QTest::newRow("two") << "A (*.a)|*.a|B (*.b)|*.b||"
+                         << "A (*.a);;B (*.b)";
+}
+
+void ResourcesTest::filterDescriptions() {
+    QFETCH(QString, filter);
+    QFETCH(QString, shown);
+    QCOMPARE(QString::fromStdString(FilterDescriptions(filter.toLatin1().constData())), shown);
+}
+
+void ResourcesTest::exportTypeMessageMap() {
+    // Click and double click of each kind end the dialog with the kind.
+    for (int id : {IDC_EXPORT_CSV_SPLIT, IDC_EXPORT_VCARD, IDC_EXPORT_CSV}) {
+        for (unsigned code : {BN_CLICKED, BN_DOUBLECLICKED}) {
+            CExportTypeDlg dialog;
+            dialog.show();
+            dialog.SendCommand(code, id);
+            QCOMPARE(dialog.result(), id);
+            QVERIFY(!dialog.isVisible());
+        }
+    }
+    CExportTypeDlg dialog;
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QCOMPARE(dialog.result(), IDCANCEL);
+}
+
+void ResourcesTest::iconPosition_data() {
+    QTest::addColumn<QList<int>>("input");  // client w, h, icon w, h
+    QTest::addColumn<QPoint>("expected");
+    QTest::newRow("20x20 client, 32x32 icon") << QList<int>{20, 20, 32, 32} << QPoint(-5, -5);
+    QTest::newRow("same size") << QList<int>{32, 32, 32, 32} << QPoint(0, 0);
+    QTest::newRow("larger client") << QList<int>{100, 51, 32, 32} << QPoint(34, 10);
+    QTest::newRow("empty client") << QList<int>{0, 0, 32, 32} << QPoint(-15, -15);
+}
+
+void ResourcesTest::iconPosition() {
+    QFETCH(QList<int>, input);
+    QFETCH(QPoint, expected);
+    const IconPosition at = CenteredIconPosition(input[0], input[1], input[2], input[3]);
+    QCOMPARE(QPoint(at.x, at.y), expected);
+}
+
+void ResourcesTest::parseCommandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("fileName");
+    QTest::newRow("none") << QStringList{} << "";
+    QTest::newRow("one name") << QStringList{"a.wab"} << "a.wab";
+    QTest::newRow("flag then name") << QStringList{"-x", "a.wab"} << "a.wab";
+    QTest::newRow("slash flag") << QStringList{"/x", "b.wab"} << "b.wab";
+    QTest::newRow("two names") << QStringList{"a.wab", "b.wab"} << "a.wab";
+    QTest::newRow("flags only") << QStringList{"--x", "/y"} << "";
+    QTest::newRow("name with spaces") << QStringList{"my book.wab"} << "my book.wab";
+    QTest::newRow("absolute path") << QStringList{"/x", "/tmp/a.wab"} << "/tmp/a.wab";
+    QTest::newRow("existing file at the root") << QStringList{"/"} << "/";
+}
+
+void ResourcesTest::parseCommandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, fileName);
+    CCommandLineInfo info;
+    ::ParseCommandLine(arguments, info);
+    QCOMPARE(QString::fromStdString(info.m_strFileName), fileName);
+}
+
+void ResourcesTest::listKeepsNameOrder() {
+    ContactListView list;
+    EntryRef refs[6] = {};
+    // Appends in order, places the rest by name (ASCII case folded).
+    QCOMPARE(list.InsertItem(0, "Bob", &refs[0]), 0);
+    QCOMPARE(list.InsertItem(1, "dave", &refs[1]), 1);
+    QCOMPARE(list.InsertItem(2, "Alice", &refs[2]), 0);
+    QCOMPARE(list.InsertItem(3, "carol", &refs[3]), 2);
+    QCOMPARE(list.InsertItem(4, "Zed", &refs[4]), 4);
+    QCOMPARE(list.InsertItem(5, "bob", &refs[5]), 2);
+    QCOMPARE(list.GetItemCount(), 6);
+    const QStringList expected{"Alice", "Bob", "bob", "carol", "dave", "Zed"};
+    for (int i = 0; i < 6; ++i) {
+        QCOMPARE(list.ItemText(i), expected[i]);
+    }
+    QCOMPARE(list.GetItemData(0), &refs[2]);
+    QCOMPARE(list.GetItemData(5), &refs[4]);
+    QVERIFY(list.GetItemData(6) == nullptr);
+    QVERIFY(list.GetItemData(-1) == nullptr);
+    // Fill brackets give the same order.
+    list.DeleteAllItems();
+    list.BeginFill();
+    list.InsertItem(0, "b", nullptr);
+    list.InsertItem(1, "a", nullptr);
+    list.EndFill();
+    QCOMPARE(list.model()->rowCount(), 2);
+    QCOMPARE(list.ItemText(0), QStringLiteral("a"));
+    // Bytes that are not UTF-8 are shown as Latin-1.
+    list.InsertItem(2, "Ren\xE9", nullptr);
+    QCOMPARE(list.ItemText(2), QString::fromUtf8("Ren\u00e9"));
+}
+
+void ResourcesTest::listNextItem() {
+    ContactListView list;
+    for (const char* name : {"a", "b", "c", "d", "e", "f", "g", "h"}) {
+        list.InsertItem(0, name, nullptr);
+    }
+    QCOMPARE(list.GetNextItem(-1, LVNI_ALL), 0);
+    QCOMPARE(list.GetNextItem(6, LVNI_ALL), 7);
+    QCOMPARE(list.GetNextItem(7, LVNI_ALL), -1);
+    QCOMPARE(list.GetNextItem(-1, LVNI_SELECTED), -1);
+    list.SetItemSelected(1, true);
+    list.SetItemSelected(4, true);
+    list.SetItemSelected(5, true);
+    QCOMPARE(list.GetNextItem(-1, LVNI_SELECTED), 1);
+    QCOMPARE(list.GetNextItem(1, LVNI_SELECTED), 4);
+    QCOMPARE(list.GetNextItem(4, LVNI_SELECTED), 5);
+    QCOMPARE(list.GetNextItem(5, LVNI_SELECTED), -1);
+    list.SetItemSelected(4, false);
+    QCOMPARE(list.GetNextItem(1, LVNI_SELECTED), 5);
+}
+
+QTEST_MAIN(ResourcesTest)
+#include "ResourcesTest.moc"

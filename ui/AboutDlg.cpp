@@ -1,0 +1,3 @@
+#include "ui/AboutDlg.h"
+
+CAboutDlg::CAboutDlg() : CDialog(AboutBoxTemplate(), nullptr) {}

@@ -1,0 +1,3 @@
+#include "ui/ExportDoneDlg.h"
+
+CExportDoneDlg::CExportDoneDlg() : CDialog(ExportDoneTemplate(), nullptr) {}

@@ -1,0 +1,272 @@
+#include "ui/MainDlg.h"
+
+#include "addressbook/AddressBookSession.h"
+#include "core/CsvWriter.h"
+#include "platform/FileError.h"
+#include "ui/AboutDlg.h"
+#include "ui/ContactListView.h"
+#include "ui/ExportDoneDlg.h"
+#include "ui/ExportTypeDlg.h"
+#include "ui/IconPlacement.h"
+#include "ui/Resource.h"
+#include "ui/resources/MainIcon.h"
+#include "ui/resources/StringTable.h"
+
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QProgressBar>
+
+#include <memory>
+
+namespace {
+
+// The system's standard icon size.
+constexpr int kIconSize = 32;
+
+CMainDlg& Self(CDialog& dialog) {
+    return static_cast<CMainDlg&>(dialog);
+}
+
+const MessageMapEntry kMessageMap[] = {
+    {WM_SYSCOMMAND, 0, 0,
+     [](CDialog& d, MessageArgs& m) {
+         Self(d).OnSysCommand(static_cast<unsigned>(m.wParam), m.lParam);
+     }},
+    {WM_PAINT, 0, 0, [](CDialog& d, MessageArgs&) { Self(d).OnPaint(); }},
+    {WM_QUERYDRAGICON, 0, 0,
+     [](CDialog& d, MessageArgs& m) {
+         m.result = static_cast<std::intptr_t>(Self(d).OnQueryDragIcon().cacheKey());
+     }},
+    {WM_COMMAND, BN_CLICKED, IDC_BROWSE, [](CDialog& d, MessageArgs&) { Self(d).OnBrowse(); }},
+    {WM_COMMAND, BN_CLICKED, IDC_EXPORT, [](CDialog& d, MessageArgs&) { Self(d).OnExport(); }},
+    {WM_COMMAND, BN_CLICKED, IDC_PROPERTIES,
+     [](CDialog& d, MessageArgs&) { Self(d).OnProperties(); }},
+    {WM_NOTIFY, LVN_ITEMCHANGED, IDC_CONTACT_LIST,
+     [](CDialog& d, MessageArgs& m) { Self(d).OnItemChangedContactList(&m.result); }},
+    {WM_COMMAND, BN_CLICKED, IDC_EXPORT_ALL,
+     [](CDialog& d, MessageArgs&) { Self(d).OnExportAll(); }},
+    {WM_COMMAND, BN_CLICKED, IDC_ABOUT, [](CDialog& d, MessageArgs&) { Self(d).OnAbout(); }},
+};
+
+}  // namespace
+
+CMainDlg::CMainDlg(QWidget* pParent) : CDialog(MainDialogTemplate(), pParent) {
+    m_hIcon = LoadMainIcon();
+}
+
+// The session belongs to start-up; the dialog never deletes it.
+CMainDlg::~CMainDlg() = default;
+
+const MessageMap& CMainDlg::GetMessageMap() const {
+    static const MessageMap map{kMessageMap, static_cast<int>(std::size(kMessageMap))};
+    return map;
+}
+
+void CMainDlg::DoDataExchange() {
+    m_progress.Attach(qobject_cast<QProgressBar*>(GetDlgItem(IDC_PROGRESS)));
+}
+
+ContactListView& CMainDlg::ContactList() const {
+    return *static_cast<ContactListView*>(GetDlgItem(IDC_CONTACT_LIST));
+}
+
+void CMainDlg::SetFileDialogs(FileDialogs* dialogs) {
+    m_pFileDialogs = dialogs != nullptr ? dialogs : &m_desktopDialogs;
+}
+
+BOOL CMainDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    if (QMenu* pSysMenu = GetSystemMenu(); pSysMenu != nullptr) {
+        const QString about = LoadResourceString(IDS_ABOUTBOX);
+        if (!about.isEmpty()) {
+            pSysMenu->addSeparator();
+            pSysMenu->addAction(about)->setData(IDM_ABOUTBOX);
+        }
+    }
+
+    // The same icon serves as the big and the small one.
+    setWindowIcon(m_hIcon);
+
+    if (SessionOpened()) {
+        FillContactList();
+    }
+    return TRUE;
+}
+
+bool CMainDlg::SessionOpened() const {
+    return m_pSession != nullptr && m_pSession->m_bOpened;
+}
+
+void CMainDlg::FillContactList() {
+    ContactListView& list = ContactList();
+    list.BeginFill();
+    m_pSession->FillList(list);
+    list.EndFill();
+}
+
+void CMainDlg::OnSysCommand(unsigned nID, std::intptr_t lParam) {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        OnAbout();
+        return;
+    }
+    MessageArgs args;
+    args.wParam = nID;
+    args.lParam = lParam;
+    Default(WM_SYSCOMMAND, 0, 0, args);
+}
+
+void CMainDlg::OnPaint() {
+    if (!isMinimized()) {
+        MessageArgs args;
+        Default(WM_PAINT, 0, 0, args);
+        return;
+    }
+    QPainter dc(this);
+    dc.fillRect(rect(), palette().window());
+    const IconPosition at = CenteredIconPosition(width(), height(), kIconSize, kIconSize);
+    m_hIcon.paint(&dc, QRect(at.x, at.y, kIconSize, kIconSize));
+}
+
+QIcon CMainDlg::OnQueryDragIcon() const {
+    return m_hIcon;
+}
+
+void CMainDlg::OnAbout() {
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
+}
+
+void CMainDlg::OnBrowse() {
+    const std::optional<std::string> path = m_pFileDialogs->Run(kAddressBookDialog);
+    if (!path) {
+        return;
+    }
+    // The new book replaces the current one only once it has opened.
+    auto session = std::make_unique<CAddressBookSession>(*path);
+    if (!session->m_bOpened) {
+        QString text = tr("The file \"%1\" could not be opened as an address book.")
+                           .arg(QString::fromLocal8Bit(path->c_str()));
+        if (!session->OpenError().empty()) {
+            text += QLatin1Char('\n') + QString::fromLocal8Bit(session->OpenError().c_str());
+        }
+        QMessageBox::warning(this, windowTitle(), text);
+        return;
+    }
+    // The items hold the old session's entries: remove them before it goes.
+    ContactList().DeleteAllItems();
+    delete m_pSession;
+    m_pSession = session.release();
+    FillContactList();
+}
+
+void CMainDlg::OnExport() {
+    ExportContacts(LVNI_SELECTED, true);
+}
+
+void CMainDlg::OnExportAll() {
+    ExportContacts(LVNI_ALL, false);
+}
+
+bool CMainDlg::OpenOutputFile(TextFile& file, const std::string& path) {
+    FileError error(path, 0);
+    if (file.Open(path, &error)) {
+        return true;
+    }
+    QMessageBox::critical(
+        this, windowTitle(),
+        tr("The file \"%1\" could not be opened for writing.\n%2")
+            .arg(QString::fromLocal8Bit(path.c_str()), QString::fromStdString(error.reason())));
+    return false;
+}
+
+void CMainDlg::RedrawNow() {
+    repaint();
+}
+
+void CMainDlg::ExportContacts(ExportScope scope, bool disableExportAfter) {
+    if (!SessionOpened()) {
+        return;
+    }
+    CExportTypeDlg typeDlg;
+    TextFile file;
+    const int kind = typeDlg.DoModal();
+
+    const FileDialogParams* dataDialog = nullptr;
+    switch (kind) {
+        case IDC_EXPORT_CSV_SPLIT: {
+            const std::optional<std::string> headerPath = m_pFileDialogs->Run(kHeaderFileDialog);
+            if (!headerPath || !OpenOutputFile(file, *headerPath)) {
+                return;
+            }
+            WriteCsvHeader(file);
+            file.Close();
+            RedrawNow();
+            dataDialog = &kCsvFileDialog;
+            break;
+        }
+        case IDC_EXPORT_VCARD:
+            dataDialog = &kVCardFileDialog;
+            break;
+        case IDC_EXPORT_CSV:
+            dataDialog = &kCsvFileDialog;
+            break;
+        default:
+            // Escape: no kind chosen, nothing to write.
+            return;
+    }
+
+    const std::optional<std::string> path = m_pFileDialogs->Run(*dataDialog);
+    if (!path || !OpenOutputFile(file, *path)) {
+        return;
+    }
+    RedrawNow();
+
+    ContactListView& list = ContactList();
+    switch (kind) {
+        case IDC_EXPORT_CSV_SPLIT:
+            m_pSession->ExportCsv(file, list, scope, m_progress);
+            break;
+        case IDC_EXPORT_VCARD:
+            m_pSession->ExportVCards(file, list, scope, m_progress);
+            break;
+        default:
+            WriteCsvHeader(file);
+            m_pSession->ExportCsv(file, list, scope, m_progress);
+            break;
+    }
+    file.Close();
+
+    if (disableExportAfter) {
+        GetDlgItem(IDC_EXPORT)->setEnabled(false);
+    }
+    CExportDoneDlg doneDlg;
+    doneDlg.DoModal();
+}
+
+void CMainDlg::OnProperties() {
+    if (SessionOpened()) {
+        m_pSession->ShowDetails(ContactList());
+    }
+}
+
+void CMainDlg::OnItemChangedContactList(std::intptr_t* pResult) {
+    if (!SessionOpened()) {
+        return;
+    }
+    const ContactListView& list = ContactList();
+    // Forward only: the first selected item after the one last chosen.
+    int index = list.GetNextItem(m_lastSelected, LVNI_SELECTED);
+    if (index == m_lastSelected) {
+        index = list.GetNextItem(index, LVNI_SELECTED);
+    }
+    if (index == -1) {
+        return;
+    }
+    m_pSession->SelectEntry(list, index);
+    m_pSession->ReadProperties();
+    m_lastSelected = index;
+    GetDlgItem(IDC_EXPORT)->setEnabled(index >= 0);
+    *pResult = 0;
+}

@@ -1,0 +1,32 @@
+// quorvel: lists an address book's contacts and exports them as vCard or CSV.
+#include "ui/ConverterApp.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: quorvel [BOOK.wab]\n"
+    "Shows the contacts of an address book and exports them as vCard 2.1 or CSV files.\n"
+    "Without a book, the default address book is opened.\n";
+
+// The one application object.
+CConverterApp theApp;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    theApp.InitInstance();
+    return theApp.m_nExitCode;
+}
