@@ -20,7 +20,7 @@ work=$(mktemp -d)
 installed=0
 cleanup() {
   if [ "$installed" -eq 1 ]; then
-    dpkg -r quorvel >/dev/null
+    dpkg --purge quorvel >/dev/null
   fi
   rm -rf "$work"
 }
@@ -56,7 +56,7 @@ done
 cmp installed-header.csv built-header.csv
 cmp installed-data.csv built-data.csv
 
-dpkg -r quorvel >/dev/null
+dpkg --purge quorvel >/dev/null
 installed=0
 test ! -e /usr/bin/quorvel-export
 echo "package test: installed, exported the example book in three kinds, removed"
