@@ -33,15 +33,21 @@ char* BufferFor(std::size_t needed, char* fixed, std::vector<char>& grown) {
 // length written (the terminator follows).
 std::size_t MarkLineBreaks(const char* value, std::size_t length, char* target) {
     char* out = target;
+    const char* in = value;
     const char* const end = value + length;
-    for (const char* in = value; in < end; ++in) {
-        if (*in == '\r') {
-            *out++ = lineBreakMarker;
-            if (in + 1 < end && in[1] == '\n') {
-                ++in;
-            }
-        } else {
-            *out++ = *in;
+    while (in < end) {
+        // Copy up to the next CR in one piece: most values hold none.
+        const void* found = std::memchr(in, '\r', static_cast<std::size_t>(end - in));
+        const char* const cr = found != nullptr ? static_cast<const char*>(found) : end;
+        std::memcpy(out, in, static_cast<std::size_t>(cr - in));
+        out += cr - in;
+        if (cr == end) {
+            break;
+        }
+        *out++ = lineBreakMarker;
+        in = cr + 1;
+        if (in < end && *in == '\n') {
+            ++in;
         }
     }
     *out = '\0';
