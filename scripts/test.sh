@@ -10,4 +10,4 @@ for preset in release asan; do
   ctest --preset "$preset"
 done
 echo "== fuzz: each target briefly"
-scripts/fuzz.sh 20
+scripts/fuzz.sh --runs 20000
