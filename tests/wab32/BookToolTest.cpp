@@ -40,6 +40,7 @@ TEST(BookToolTest, BadSourcesAreRefusedWithTheirPlace) {
         const char* where;
     } cases[] = {
         {R"({"entries": [)", "malformed JSON"},
+        {R"({"entries": [{"props": [{"tag": "0x3FFD0003", "int": 1e999}]}]})", "malformed JSON"},
         {R"({"entries": {}})", "\"entries\" array"},
         {R"({"entries": [{"type": "person", "props": []}]})", "entry 0:"},
         {R"({"entries": [{"type": "mailuser"}]})", "entry 0:"},
@@ -57,6 +58,8 @@ TEST(BookToolTest, BadSourcesAreRefusedWithTheirPlace) {
         {R"({"entries": [{"props": [{"tag": "0x3A06001E", "hex": "410042"}]}]})",
          "entry 0, property 0:"},
         {R"({"entries": [{"props": [{"tag": "0x3FFD0003", "int": 4294967296}]}]})",
+         "entry 0, property 0:"},
+        {R"({"entries": [{"props": [{"tag": "0x3FFD0003", "int": 18446744073709551615}]}]})",
          "entry 0, property 0:"},
         {R"({"entries": [{"props": [{"tag": "0x3A420040", "filetime": "12x"}]}]})",
          "entry 0, property 0:"},

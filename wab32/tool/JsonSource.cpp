@@ -143,8 +143,12 @@ StoredProperty ParseProperty(const json& p) {
         } else if (key == "filetime" && type == PT_SYSTIME) {
             prop.filetime = ParseFiletime(value);
         } else if (key == "int" && type == PT_LONG && value.is_number_integer()) {
-            const std::int64_t v = value.get<std::int64_t>();
-            if (v < INT32_MIN || v > static_cast<std::int64_t>(UINT32_MAX)) {
+            // An unsigned number beyond INT64_MAX would read back as a negative one.
+            const bool tooLarge =
+                value.is_number_unsigned() &&
+                value.get<std::uint64_t>() > static_cast<std::uint64_t>(UINT32_MAX);
+            const std::int64_t v = tooLarge ? 0 : value.get<std::int64_t>();
+            if (tooLarge || v < INT32_MIN || v > static_cast<std::int64_t>(UINT32_MAX)) {
                 throw BadMember{"\"int\" is out of the 32-bit range"};
             }
             prop.integer = static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
@@ -184,7 +188,8 @@ bool ParseJsonSource(const std::string& text, std::vector<SourceEntry>& entries,
     json doc;
     try {
         doc = json::parse(text);
-    } catch (const json::parse_error& e) {
+    } catch (const json::exception& e) {
+        // Not only syntax errors: a number too large for a double is out_of_range.
         error = std::string("malformed JSON: ") + e.what();
         return false;
     }
