@@ -21,6 +21,25 @@ std::string HexCode(HRESULT hr) {
     return text;
 }
 
+// A failing code of WABOpen with what it usually means, for messages.
+std::string DescribeOpenFailure(HRESULT hr) {
+    std::string text = HexCode(hr);
+    switch (hr) {
+        case MAPI_E_NOT_FOUND:
+            return text + " (no such book)";
+        case MAPI_E_CORRUPT_DATA:
+            return text + " (not an address book, or a damaged one)";
+        case MAPI_E_NO_ACCESS:
+            return text + " (access denied)";
+        case MAPI_E_NOT_ENOUGH_MEMORY:
+            return text + " (out of memory)";
+        case MAPI_E_CALL_FAILED:
+            return text + " (the book may be locked by another program)";
+        default:
+            return text;
+    }
+}
+
 template <typename T>
 void ReleaseIfHeld(T*& object) {
     if (object != nullptr) {
@@ -104,8 +123,9 @@ BOOL CAddressBookSession::OpenAddressBook(const std::string& path) {
     }
     m_pAddrBook = nullptr;
     m_pWabObject = nullptr;
-    m_strOpenError = hr == S_OK ? std::string(kWabOpenExport) + " gave no address book"
-                                : std::string(kWabOpenExport) + " failed with code " + HexCode(hr);
+    m_strOpenError =
+        hr == S_OK ? std::string(kWabOpenExport) + " gave no address book"
+                   : std::string(kWabOpenExport) + " failed with code " + DescribeOpenFailure(hr);
     return 0;
 }
 

@@ -146,7 +146,8 @@ TEST(AddressBookSessionTest, OpensOnlyOnAZeroResult) {
         {"success", FAKE_WAB_PATH, S_OK, 1, ""},
         {"warning", FAKE_WAB_PATH, MAPI_W_ERRORS_RETURNED, 0,
          "WABOpen failed with code 0x00040380"},
-        {"failure", FAKE_WAB_PATH, MAPI_E_CORRUPT_DATA, 0, "WABOpen failed with code 0x8004011B"},
+        {"failure", FAKE_WAB_PATH, MAPI_E_CORRUPT_DATA, 0,
+         "WABOpen failed with code 0x8004011B (not an address book, or a damaged one)"},
         {"no WABOpen", FAKE_WAB_NO_OPEN_PATH, S_OK, 0,
          std::string(FAKE_WAB_NO_OPEN_PATH) + " has no WABOpen"},
     };

@@ -152,7 +152,7 @@ TEST_F(ExportCommandTest, FailuresSayOneLineAndGiveTheirStatus) {
          {"-o", Path("x.vcf"), m_book},
          kExitBookFailed,
          "quorvel-export: cannot open address book " + m_book +
-             ": WABOpen failed with code 0x8004011B\n"},
+             ": WABOpen failed with code 0x8004011B (not an address book, or a damaged one)\n"},
         {"full disk",
          nullptr,
          {"-o", "/dev/full", m_book},
