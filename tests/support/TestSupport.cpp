@@ -1,6 +1,12 @@
 #include "tests/support/TestSupport.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -31,6 +37,61 @@ std::string ReadFileBytes(const std::string& path) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::vector<std::string>& env) {
+    std::vector<std::string> environment;
+    for (char** e = environ; *e != nullptr; ++e) {
+        environment.emplace_back(*e);
+    }
+    for (const std::string& change : env) {
+        const std::string name = change.substr(0, change.find('='));
+        std::erase_if(environment, [&](const std::string& e) {
+            return e.compare(0, name.size() + 1, name + "=") == 0;
+        });
+        if (change.size() > name.size()) {
+            environment.push_back(change);
+        }
+    }
+    std::vector<std::string> all{program};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& e : environment) {
+        envp.push_back(e.data());
+    }
+    envp.push_back(nullptr);
+
+    TempDir dir;
+    const std::string outPath = dir.File("out");
+    const std::string errPath = dir.File("err");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    ProgramResult r;
+    pid_t pid = 0;
+    const int spawned =
+        posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        r.err = "cannot start " + program + ": " + std::strerror(spawned);
+        return r;
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.out = ReadFileBytes(outPath);
+    r.err = ReadFileBytes(errPath);
+    return r;
 }
 
 ScopedTimeZone::ScopedTimeZone(const char* tz) {

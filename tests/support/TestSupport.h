@@ -31,6 +31,17 @@ class TempDir {
 
 std::string ReadFileBytes(const std::string& path);
 
+struct ProgramResult {
+    int status = -1;  // exit status, or 128 + signal
+    std::string out;
+    std::string err;
+};
+
+// Runs `program` with `args` and waits for it. Each entry of `env` is either
+// "NAME=value" (set) or "NAME" (removed) on top of this process's environment.
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::vector<std::string>& env = {});
+
 // Sets TZ for the life of the object and applies it, then restores it.
 class ScopedTimeZone {
   public:

@@ -1,9 +1,8 @@
 #include "WabTestSupport.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -11,8 +10,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-
-extern char** environ;
 
 namespace wabtest {
 
@@ -39,33 +36,8 @@ HRESULT OpenBook(const std::string& path, IAddrBook** book, IWABObject** wab) {
 }
 
 RunResult RunBookTool(const std::vector<std::string>& args) {
-    TempDir dir;
-    const std::string outPath = (dir / "out").string();
-    const std::string errPath = (dir / "err").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    std::vector<std::string> all{QUORVEL_BOOK_PATH};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    RunResult r;
-    if (posix_spawn(&pid, QUORVEL_BOOK_PATH, &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    r.out = ReadFile(outPath);
-    r.err = ReadFile(errPath);
-    return r;
+    const testing_support::ProgramResult r = testing_support::RunProgram(QUORVEL_BOOK_PATH, args);
+    return {r.status, r.out, r.err};
 }
 
 TempDir::TempDir() {
