@@ -1,0 +1,78 @@
+#include "FaultSupport.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+
+namespace faults {
+
+namespace {
+
+const std::vector<std::string> kExportEnvironment = {"QUORVEL_WAB_DLLPATH", "TZ=UTC"};
+
+}  // namespace
+
+ProgramResult RunExport(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+    std::vector<std::string> all = kExportEnvironment;
+    all.insert(all.end(), env.begin(), env.end());
+    return testing_support::RunProgram(QUORVEL_EXPORT, args, all);
+}
+
+ProgramResult RunExportUnprivileged(const std::vector<std::string>& args, bool& usable) {
+    if (::geteuid() != 0) {
+        usable = true;
+        return RunExport(args);
+    }
+    std::vector<std::string> all = {"--reuid=65534", "--regid=65534", "--clear-groups", "--",
+                                    QUORVEL_EXPORT};
+    std::vector<std::string> version = all;
+    version.push_back("--version");
+    usable =
+        testing_support::RunProgram("/usr/bin/setpriv", version, kExportEnvironment).status == 0;
+    all.insert(all.end(), args.begin(), args.end());
+    return testing_support::RunProgram("/usr/bin/setpriv", all, kExportEnvironment);
+}
+
+void CreateBook(const std::filesystem::path& book, const std::string& json) {
+    const std::filesystem::path source = book.string() + ".json";
+    std::ofstream(source, std::ios::binary) << json;
+    const ProgramResult r = testing_support::RunProgram(
+        QUORVEL_BOOK, {"create", "--force", book.string(), source.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::filesystem::remove(source);
+}
+
+void GenerateBook(const std::filesystem::path& book, int contacts) {
+    const ProgramResult r = testing_support::RunProgram(
+        QUORVEL_BOOK, {"generate", "--contacts", std::to_string(contacts), book.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+}
+
+BookSnapshot Snapshot(const std::filesystem::path& book) {
+    BookSnapshot s;
+    struct stat info {};
+    if (::stat(book.c_str(), &info) == 0) {
+        s.bytes = testing_support::ReadFileBytes(book.string());
+        s.modified = info.st_mtim;
+    }
+    return s;
+}
+
+void ExpectUnchanged(const std::filesystem::path& book, const BookSnapshot& before) {
+    const BookSnapshot after = Snapshot(book);
+    EXPECT_TRUE(after.bytes == before.bytes) << book << ": its bytes changed";
+    EXPECT_EQ(after.modified.tv_sec, before.modified.tv_sec) << book << ": its time changed";
+    EXPECT_EQ(after.modified.tv_nsec, before.modified.tv_nsec) << book << ": its time changed";
+}
+
+std::size_t CountOf(const std::string& text, const std::string& needle) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(needle); at != std::string::npos;
+         at = text.find(needle, at + needle.size())) {
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace faults

@@ -1,0 +1,39 @@
+// Helpers of the fault tests: the built programs run as a user runs them,
+// books made from JSON or generated, and the check that a book stays as it was.
+#pragma once
+
+#include "tests/support/TestSupport.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace faults {
+
+using testing_support::ProgramResult;
+
+// quorvel-export in UTC with the default library; `env` adds to or overrides that.
+ProgramResult RunExport(const std::vector<std::string>& args,
+                        const std::vector<std::string>& env = {});
+
+// The same, as the unprivileged user "nobody" when this process is root, so
+// that file permissions apply; false in `usable` when that user cannot run it.
+ProgramResult RunExportUnprivileged(const std::vector<std::string>& args, bool& usable);
+
+// Builds a book with `quorvel-book create`; the test fails if that fails.
+void CreateBook(const std::filesystem::path& book, const std::string& json);
+void GenerateBook(const std::filesystem::path& book, int contacts);
+
+// A book's bytes and modification time.
+struct BookSnapshot {
+    std::string bytes;
+    struct timespec modified {};
+};
+BookSnapshot Snapshot(const std::filesystem::path& book);
+void ExpectUnchanged(const std::filesystem::path& book, const BookSnapshot& before);
+
+std::size_t CountOf(const std::string& text, const std::string& needle);
+
+}  // namespace faults

@@ -1,0 +1,436 @@
+// quorvel-export against hostile outputs, books, libraries and settings, and
+// with contacts far larger than usual: each case ends in one clear line and a
+// nonzero status, or in a correct export. No command changes the book.
+#include "FaultSupport.h"
+
+#include "addressbook/AddressBookSession.h"
+#include "cli/CompactList.h"
+#include "platform/TextFile.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+
+namespace {
+
+namespace fs = std::filesystem;
+using faults::CountOf;
+using faults::CreateBook;
+using faults::ExpectUnchanged;
+using faults::RunExport;
+using faults::Snapshot;
+using testing_support::ProgramResult;
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+
+// Two contacts; the second has a note over two lines.
+constexpr char kBookJson[] = R"({"entries": [
+  {"type": "mailuser", "props": [
+    {"tag": "0x3001001E", "value": "Ann Able"}, {"tag": "0x3A06001E", "value": "Ann"},
+    {"tag": "0x3A11001E", "value": "Able"}, {"tag": "0x3003001E", "value": "ann@example.org"}]},
+  {"type": "mailuser", "props": [
+    {"tag": "0x3001001E", "value": "Bob Baker"},
+    {"tag": "0x3004001E", "value": "Two\r\nlines"}]}
+]})";
+
+// That book as a vCard file.
+constexpr char kBookVCards[] =
+    "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Able;Ann;;;\r\nFN:Ann Able\r\n"
+    "EMAIL;PREF;INTERNET:ann@example.org\r\nEND:VCARD\r\n"
+    "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;Bob Baker;;;\r\nFN:Bob Baker\r\n"
+    "NOTE;ENCODING=QUOTED-PRINTABLE:Two=0D=0Alines\r\nEND:VCARD\r\n";
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string NameOnly(const std::string& name, const std::string& extraLines = "") {
+    return "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;" + name + ";;;\r\nFN:" + name + "\r\n" + extraLines +
+           "END:VCARD\r\n";
+}
+
+// A path of exactly `length` bytes that names `file`, lengthened with "./".
+std::string PathOfLength(const fs::path& file, std::size_t length) {
+    const std::string folder = file.parent_path().string() + "/";
+    const std::string name = file.filename().string();
+    std::string padding;
+    std::size_t missing = length - folder.size() - name.size();
+    if (missing % 2 == 1) {
+        padding = "/";
+        --missing;
+    }
+    for (; missing > 0; missing -= 2) {
+        padding += "./";
+    }
+    return folder + padding + name;
+}
+
+class NullProgress : public ProgressControl {
+  public:
+    void SetRange(std::uint16_t, std::uint16_t) override {}
+    void SetPos(int) override {}
+    void EnableWindow(bool) override {}
+};
+
+class FaultsTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        // Readable by the unprivileged user of the permission cases.
+        fs::permissions(m_dir.path(), fs::perms::owner_all | fs::perms::group_read |
+                                          fs::perms::group_exec | fs::perms::others_read |
+                                          fs::perms::others_exec);
+        CreateBook(m_book, kBookJson);
+    }
+
+    // Runs quorvel-export with `args` and the book last; the book must not change.
+    ProgramResult Export(std::vector<std::string> args, const std::vector<std::string>& env = {}) {
+        const faults::BookSnapshot before = Snapshot(m_book);
+        args.push_back(m_book.string());
+        ProgramResult r = RunExport(args, env);
+        ExpectUnchanged(m_book, before);
+        return r;
+    }
+
+    fs::path Path(const std::string& name) const { return m_dir.path() / name; }
+
+    TempDir m_dir;
+    fs::path m_book = m_dir.path() / "book.wab";
+};
+
+TEST_F(FaultsTest, TheBookExportsAsExpected) {
+    const ProgramResult r = Export({"-o", Path("all.vcf")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFileBytes(Path("all.vcf")), kBookVCards);
+}
+
+// An output that cannot be opened, written or closed: status 3, one line
+// naming the file and the system's reason, and no other file touched.
+TEST_F(FaultsTest, OutputFaultsFailWithStatus3AndOneLine) {
+    struct Case {
+        const char* what;
+        bool unprivileged;
+        std::function<std::vector<std::string>()> args;  // all but the book
+        std::function<std::string()> error;
+        std::function<void()> check;
+    };
+    const fs::path locked = Path("locked");
+    const fs::path readOnly = Path("read-only.vcf");
+    const std::string kept = "kept\r\n";
+    const Case cases[] = {
+        {"a full disk", false,
+         [] {
+             return std::vector<std::string>{"-o", "/dev/full"};
+         },
+         [] { return "cannot write /dev/full: No space left on device"; }, [] {}},
+        {"a full disk, CSV", false,
+         [] {
+             return std::vector<std::string>{"-f", "csv", "-o", "/dev/full"};
+         },
+         [] { return "cannot write /dev/full: No space left on device"; }, [] {}},
+        {"a folder without write permission", true,
+         [&] {
+             fs::create_directory(locked);
+             fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec |
+                                         fs::perms::others_read | fs::perms::others_exec);
+             return std::vector<std::string>{"-o", (locked / "out.vcf").string()};
+         },
+         [&] { return "cannot open " + (locked / "out.vcf").string() + ": Permission denied"; },
+         [&] { EXPECT_FALSE(fs::exists(locked / "out.vcf")); }},
+        {"an existing read-only file", true,
+         [&] {
+             WriteFile(readOnly, kept);
+             fs::permissions(readOnly, fs::perms::owner_read | fs::perms::others_read);
+             return std::vector<std::string>{"-o", readOnly.string()};
+         },
+         [&] { return "cannot open " + readOnly.string() + ": Permission denied"; },
+         [&] { EXPECT_EQ(ReadFileBytes(readOnly.string()), kept); }},
+        {"a folder", false,
+         [&] {
+             return std::vector<std::string>{"-o", m_dir.path().string()};
+         },
+         [&] { return "cannot open " + m_dir.path().string() + ": Is a directory"; }, [] {}},
+        {"a folder that does not exist", false,
+         [&] {
+             return std::vector<std::string>{"-o", Path("none/out.vcf").string()};
+         },
+         [&] {
+             return "cannot open " + Path("none/out.vcf").string() + ": No such file or directory";
+         },
+         [&] { EXPECT_FALSE(fs::exists(Path("none"))); }},
+        {"the header file of a split export on a full disk", false,
+         [&] {
+             return std::vector<std::string>{"-f",        "csv-split", "--header",
+                                             "/dev/full", "-o",        Path("data.csv").string()};
+         },
+         [] { return "cannot write /dev/full: No space left on device"; },
+         [&] { EXPECT_FALSE(fs::exists(Path("data.csv"))); }},
+        {"the data file of a split export on a full disk", false,
+         [&] {
+             return std::vector<std::string>{
+                 "-f", "csv-split", "--header", Path("header.csv").string(), "-o", "/dev/full"};
+         },
+         [] { return "cannot write /dev/full: No space left on device"; },
+         [&] { EXPECT_EQ(CountOf(ReadFileBytes(Path("header.csv").string()), "\r\n"), 1u); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> args = c.args();
+        args.push_back(m_book.string());
+        const faults::BookSnapshot before = Snapshot(m_book);
+        bool usable = true;
+        const ProgramResult r =
+            c.unprivileged ? faults::RunExportUnprivileged(args, usable) : RunExport(args);
+        if (!usable) {
+            ADD_FAILURE() << "the unprivileged user cannot run " << QUORVEL_EXPORT
+                          << "; the permission cases need a build every user can read";
+            continue;
+        }
+        EXPECT_EQ(r.status, 3);
+        EXPECT_EQ(r.err, "quorvel-export: " + c.error() + "\n");
+        c.check();
+        ExpectUnchanged(m_book, before);
+    }
+}
+
+// A book that cannot be opened: status 1, one line naming it and why, no output.
+TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
+    const std::string notABook =
+        "WABOpen failed with code 0x8004011B (not an address book, or a "
+        "damaged one)";
+    const std::string good = ReadFileBytes(m_book.string());
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> make;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"missing", [](const fs::path&) {}, "No such file or directory"},
+        {"empty", [](const fs::path& f) { WriteFile(f, ""); }, notABook},
+        {"truncated", [&](const fs::path& f) { WriteFile(f, good.substr(0, good.size() / 2)); },
+         notABook},
+        {"a text file", [](const fs::path& f) { WriteFile(f, "Name,E-mail\r\nAnn,a@b\r\n"); },
+         notABook},
+        {"damaged in its header",
+         [&](const fs::path& f) {
+             std::string bytes = good;
+             std::fill_n(bytes.begin(), 100, '\xA5');
+             WriteFile(f, bytes);
+         },
+         notABook},
+        {"a folder", [](const fs::path& f) { fs::create_directory(f); }, notABook},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path book = Path(std::string("bad-") + std::to_string(&c - cases) + ".wab");
+        c.make(book);
+        const faults::BookSnapshot before = Snapshot(book);
+        const fs::path out = Path("out.vcf");
+        const ProgramResult r = RunExport({"-o", out.string(), book.string()});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "quorvel-export: cannot open address book " + book.string() + ": " +
+                             c.reason + "\n");
+        EXPECT_FALSE(fs::exists(out));
+        ExpectUnchanged(book, before);
+    }
+}
+
+// Pages in the middle of a book destroyed: the export either says that it is
+// incomplete (status 1, one line) or is whole and correct.
+TEST_F(FaultsTest, BookDamagedInTheMiddleIsToldOrExportedWhole) {
+    const fs::path pristine = Path("big.wab");
+    faults::GenerateBook(pristine, 2000);
+    ProgramResult r =
+        RunExport({"-f", "csv", "-o", Path("pristine.csv").string(), pristine.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string reference = ReadFileBytes(Path("pristine.csv").string());
+    const std::string bytes = ReadFileBytes(pristine.string());
+    const std::size_t pageSize =
+        (static_cast<unsigned char>(bytes[16]) << 8) | static_cast<unsigned char>(bytes[17]);
+    const std::size_t pages = bytes.size() / pageSize;
+    ASSERT_GT(pages, 8u);
+    int told = 0;
+    for (std::size_t page : {pages / 4, pages / 2, 3 * pages / 4, pages - 1}) {
+        SCOPED_TRACE("page " + std::to_string(page) + " of " + std::to_string(pages));
+        std::string damaged = bytes;
+        std::fill_n(damaged.begin() + static_cast<std::ptrdiff_t>(page * pageSize), pageSize,
+                    '\xA5');
+        const fs::path book = Path("damaged.wab");
+        WriteFile(book, damaged);
+        const faults::BookSnapshot before = Snapshot(book);
+        const fs::path out = Path("damaged.csv");
+        r = RunExport({"-f", "csv", "-o", out.string(), book.string()});
+        ExpectUnchanged(book, before);
+        if (r.status == 0) {
+            EXPECT_EQ(r.err, "");
+            EXPECT_TRUE(ReadFileBytes(out.string()) == reference) << "a damaged export said done";
+        } else {
+            ++told;
+            EXPECT_EQ(r.status, 1);
+            EXPECT_EQ(CountOf(r.err, "\n"), 1u) << r.err;
+            EXPECT_EQ(r.err.rfind("quorvel-export: ", 0), 0u) << r.err;
+        }
+    }
+    EXPECT_GT(told, 0) << "no damage was noticed at all";
+}
+
+// Another program holding the write lock: refused after the library's wait,
+// and readable again once the lock is gone.
+TEST_F(FaultsTest, BookLockedByAWriterIsRefusedUntilReleased) {
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(m_book.c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE; UPDATE book_format SET schema_version = 1;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    ProgramResult r = RunExport({"-o", Path("out.vcf").string(), m_book.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "quorvel-export: cannot open address book " + m_book.string() +
+                         ": WABOpen failed with code 0x80004005 (the book may be locked by "
+                         "another program)\n");
+    EXPECT_FALSE(fs::exists(Path("out.vcf")));
+    sqlite3_exec(writer, "ROLLBACK;", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+    r = Export({"-o", Path("out.vcf")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFileBytes(Path("out.vcf")), kBookVCards);
+}
+
+// A book deleted once the session has opened it is still read whole.
+TEST_F(FaultsTest, BookDeletedAfterOpeningExportsWhole) {
+    ::setenv("QUORVEL_WAB_DLLPATH", QUORVEL_WAB32, 1);
+    {
+        CAddressBookSession session(m_book.string());
+        ASSERT_TRUE(session.m_bOpened) << session.OpenError();
+        fs::remove(m_book);
+        CompactList list;
+        EXPECT_EQ(session.FillList(list), S_OK);
+        TextFile file;
+        ASSERT_TRUE(file.Open(Path("out.vcf")));
+        NullProgress progress;
+        EXPECT_EQ(session.ExportVCards(file, list, LVNI_ALL, progress), 0u);
+        file.Close();
+    }
+    ::unsetenv("QUORVEL_WAB_DLLPATH");
+    EXPECT_EQ(ReadFileBytes(Path("out.vcf")), kBookVCards);
+}
+
+// The library named by QUORVEL_WAB_DLLPATH: a bad one is refused with the
+// reason; a value too long for its 260-byte buffer is never cut into another
+// path, and the library is then loaded by its default name.
+TEST_F(FaultsTest, LibrarySettingFaults) {
+    const fs::path text = Path("text.so");
+    WriteFile(text, "not a library\n");
+    const std::string noSuchLibrary = Path("none.so").string();
+    struct Case {
+        const char* what;
+        std::string setting;
+        int status;
+        std::string errorStart;  // after "quorvel-export: cannot open address book BOOK: "
+    };
+    const std::string viaText259 = PathOfLength(text, 259);
+    const Case cases[] = {
+        {"missing", noSuchLibrary, 1, "cannot load " + noSuchLibrary + ": "},
+        {"not a library", text.string(), 1, "cannot load " + text.string() + ": "},
+        {"without WABOpen", FAKE_WAB_NO_OPEN_PATH, 1,
+         std::string(FAKE_WAB_NO_OPEN_PATH) + " has no WABOpen\n"},
+        {"259 bytes, used whole", viaText259, 1, "cannot load " + viaText259 + ": "},
+        {"259 bytes naming the library", PathOfLength(QUORVEL_WAB32, 259), 0, ""},
+        {"260 bytes", PathOfLength(text, 260), 0, ""},
+        {"261 bytes", PathOfLength(text, 261), 0, ""},
+        {"10,000 bytes", PathOfLength(text, 10000), 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(Path("out.vcf"));
+        const ProgramResult r =
+            Export({"-o", Path("out.vcf")}, {"QUORVEL_WAB_DLLPATH=" + c.setting});
+        EXPECT_EQ(r.status, c.status);
+        if (c.status == 0) {
+            EXPECT_EQ(r.err, "");
+            EXPECT_EQ(ReadFileBytes(Path("out.vcf")), kBookVCards);
+        } else {
+            const std::string start =
+                "quorvel-export: cannot open address book " + m_book.string() + ": ";
+            EXPECT_EQ(r.err.rfind(start + c.errorStart, 0), 0u) << r.err;
+            EXPECT_EQ(CountOf(r.err, "\n"), 1u) << r.err;
+            EXPECT_FALSE(fs::exists(Path("out.vcf")));
+        }
+    }
+}
+
+// Birthdays at the ends of the FILETIME range: 0 means no birthday; 1 is the
+// first day (the day before west of UTC); values past the year 9999 or with
+// the top bit set are written as no birthday at all.
+TEST_F(FaultsTest, BirthdaysAtTheEndsOfTheRange) {
+    const std::pair<const char*, const char*> birthdays[] = {
+        {"A zero", "0"},
+        {"B one", "1"},
+        {"C largest", "0x7FFFFFFFFFFFFFFF"},
+        {"D top bit", "0x8000000000000000"},
+        {"E all ones", "0xFFFFFFFFFFFFFFFF"},
+    };
+    std::string json = R"({"entries": [)";
+    for (const auto& [name, filetime] : birthdays) {
+        json += std::string(&name != &birthdays[0].first ? "," : "") +
+                R"({"props": [{"tag": "0x3001001E", "value": ")" + name +
+                R"("}, {"tag": "0x3A420040", "filetime": ")" + filetime + R"("}]})";
+    }
+    CreateBook(m_book, json + "]}");
+    const struct {
+        const char* tz;
+        const char* firstDay;
+    } zones[] = {{"UTC", "16010101"}, {"EST5", "16001231"}, {"JST-9", "16010101"}};
+    for (const auto& zone : zones) {
+        SCOPED_TRACE(zone.tz);
+        const ProgramResult r = Export({"-o", Path("out.vcf")}, {std::string("TZ=") + zone.tz});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string bday = std::string("BDAY:") + zone.firstDay + "\r\n";
+        EXPECT_EQ(ReadFileBytes(Path("out.vcf")),
+                  NameOnly("A zero") + NameOnly("B one", bday) + NameOnly("C largest") +
+                      NameOnly("D top bit") + NameOnly("E all ones"));
+    }
+}
+
+// A note of a mebibyte and a contact of 100,000 e-mail addresses come out
+// whole, in the order the writers promise.
+TEST_F(FaultsTest, HugeContactsComeOutWhole) {
+    const std::string firstHalf(512 * 1024, 'a');
+    const std::string secondHalf(512 * 1024, 'b');
+    constexpr int kAddresses = 100000;
+    std::string json = R"({"entries": [{"props": [{"tag": "0x3001001E", "value": "Big Note"},
+        {"tag": "0x3004001E", "value": ")" +
+                       firstHalf + R"(\r\n)" + secondHalf + R"("}]},
+        {"props": [{"tag": "0x3001001E", "value": "Many Mails"},
+        {"tag": "0x3003001E", "value": "addr-0"}, {"tag": "0x3A56101E", "values": [)";
+    for (int i = 0; i < kAddresses; ++i) {
+        json += (i > 0 ? ",\"addr-" : "\"addr-") + std::to_string(i) + "\"";
+    }
+    CreateBook(m_book, json + "]}]}]}");
+
+    std::string mails;
+    for (int i = kAddresses - 1; i > 0; --i) {
+        mails += "EMAIL;INTERNET:addr-" + std::to_string(i) + "\r\n";
+    }
+    mails += "EMAIL;PREF;INTERNET:addr-0\r\n";
+    ProgramResult r = Export({"-o", Path("out.vcf")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(ReadFileBytes(Path("out.vcf")) ==
+                NameOnly("Big Note", "NOTE;ENCODING=QUOTED-PRINTABLE:" + firstHalf + "=0D=0A" +
+                                         secondHalf + "\r\n") +
+                    NameOnly("Many Mails", mails))
+        << "the vCard file differs";
+
+    r = Export({"-f", "csv", "-o", Path("out.csv")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string csv = ReadFileBytes(Path("out.csv"));
+    EXPECT_EQ(CountOf(csv, "\r\n"), 3u);
+    EXPECT_EQ(CountOf(csv, firstHalf), 1u);
+    EXPECT_EQ(CountOf(csv, secondHalf), 1u);
+    EXPECT_EQ(CountOf(csv, "addr-"), static_cast<std::size_t>(kAddresses));
+}
+
+}  // namespace
