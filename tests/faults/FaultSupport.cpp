@@ -19,17 +19,21 @@ ProgramResult RunExport(const std::vector<std::string>& args, const std::vector<
     return testing_support::RunProgram(QUORVEL_EXPORT, args, all);
 }
 
-ProgramResult RunExportUnprivileged(const std::vector<std::string>& args, bool& usable) {
+ProgramResult RunExportUnprivileged(const std::vector<std::string>& args,
+                                    const std::filesystem::path& scratch) {
     if (::geteuid() != 0) {
-        usable = true;
         return RunExport(args);
     }
+    namespace fs = std::filesystem;
+    const fs::path bin = scratch / "bin";
+    const fs::path program = bin / fs::path(QUORVEL_EXPORT).filename();
+    if (!fs::exists(program)) {
+        fs::create_directory(bin);
+        fs::copy_file(QUORVEL_EXPORT, program);
+        fs::copy_file(QUORVEL_WAB32, bin / fs::path(QUORVEL_WAB32).filename());
+    }
     std::vector<std::string> all = {"--reuid=65534", "--regid=65534", "--clear-groups", "--",
-                                    QUORVEL_EXPORT};
-    std::vector<std::string> version = all;
-    version.push_back("--version");
-    usable =
-        testing_support::RunProgram("/usr/bin/setpriv", version, kExportEnvironment).status == 0;
+                                    program.string()};
     all.insert(all.end(), args.begin(), args.end());
     return testing_support::RunProgram("/usr/bin/setpriv", all, kExportEnvironment);
 }

@@ -19,8 +19,11 @@ ProgramResult RunExport(const std::vector<std::string>& args,
                         const std::vector<std::string>& env = {});
 
 // The same, as the unprivileged user "nobody" when this process is root, so
-// that file permissions apply; false in `usable` when that user cannot run it.
-ProgramResult RunExportUnprivileged(const std::vector<std::string>& args, bool& usable);
+// that file permissions apply. That user may not reach the build tree, so
+// the program and its library run from copies in `scratch`, which it must be
+// able to read.
+ProgramResult RunExportUnprivileged(const std::vector<std::string>& args,
+                                    const std::filesystem::path& scratch);
 
 // Builds a book with `quorvel-book create`; the test fails if that fails.
 void CreateBook(const std::filesystem::path& book, const std::string& json);
