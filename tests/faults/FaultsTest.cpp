@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <stdexcept>
 
 namespace {
 
@@ -58,6 +59,9 @@ std::string NameOnly(const std::string& name, const std::string& extraLines = ""
 std::string PathOfLength(const fs::path& file, std::size_t length) {
     const std::string folder = file.parent_path().string() + "/";
     const std::string name = file.filename().string();
+    if (folder.size() + name.size() > length) {
+        throw std::invalid_argument(file.string() + " is longer than the case allows");
+    }
     std::string padding;
     std::size_t missing = length - folder.size() - name.size();
     if (missing % 2 == 1) {
