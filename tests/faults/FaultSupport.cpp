@@ -19,6 +19,15 @@ ProgramResult RunExport(const std::vector<std::string>& args, const std::vector<
     return testing_support::RunProgram(QUORVEL_EXPORT, args, all);
 }
 
+ProgramResult RunExportOn(const std::filesystem::path& book, std::vector<std::string> args,
+                          const std::vector<std::string>& env) {
+    const BookSnapshot before = Snapshot(book);
+    args.push_back(book.string());
+    ProgramResult r = RunExport(args, env);
+    ExpectUnchanged(book, before);
+    return r;
+}
+
 ProgramResult RunExportUnprivileged(const std::vector<std::string>& args,
                                     const std::filesystem::path& scratch) {
     if (::geteuid() != 0) {

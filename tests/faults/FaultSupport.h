@@ -18,6 +18,10 @@ using testing_support::ProgramResult;
 ProgramResult RunExport(const std::vector<std::string>& args,
                         const std::vector<std::string>& env = {});
 
+// Exports `book` (added after `args`) and checks that the book stays as it was.
+ProgramResult RunExportOn(const std::filesystem::path& book, std::vector<std::string> args,
+                          const std::vector<std::string>& env = {});
+
 // The same, as the unprivileged user "nobody" when this process is root, so
 // that file permissions apply. That user may not reach the build tree, so
 // the program and its library run from copies in `scratch`, which it must be
