@@ -15,7 +15,7 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(encoder contact_writers json_source book_file)
+  targets=(encoder contact_writers json_source book_file vcard)
 fi
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

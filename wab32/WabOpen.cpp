@@ -4,6 +4,7 @@
 #include "wab32/BookFile.h"
 #include "wab32/BookStore.h"
 #include "wab32/WabAllocator.h"
+#include "wab32/vcard/VCardBook.h"
 
 #include <cstddef>
 #include <new>
@@ -43,7 +44,9 @@ HRESULT OpenBook(const WAB_PARAM* lpWP, IAddrBook** lppAdrBook, IWABObject** lpp
             return hr;
         }
     }
-    OpenResult opened = OpenBookReadOnly(path);
+    // The content decides: a vCard file, else a book file.
+    std::optional<OpenResult> vcard = vcard::OpenVCardBook(path);
+    OpenResult opened = vcard ? std::move(*vcard) : OpenBookReadOnly(path);
     if (FAILED(opened.hr)) {
         return opened.hr;
     }
