@@ -140,8 +140,8 @@ std::string ExportHelpText() {
                       [--select I,J,...] [-q] [BOOK]
        quorvel-export --list [BOOK]
 
-Exports the contacts of an address book (BOOK, a .wab file; without it the
-default address book) as vCard 2.1 or CSV files, the same files the Quorvel
+Exports the contacts of an address book (BOOK, a .wab file or a vCard file;
+without it the default address book) as vCard 2.1 or CSV files, the same files the Quorvel
 dialog writes. Lines end in CR LF.
 
 Options:

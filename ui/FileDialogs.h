@@ -14,8 +14,8 @@ struct FileDialogParams {
 };
 
 // The four dialogs of the main window.
-inline constexpr FileDialogParams kAddressBookDialog{true, ".wab", "*.wab",
-                                                     "Windows Address Book (*.wab)||"};
+inline constexpr FileDialogParams kAddressBookDialog{
+    true, ".wab", "*.wab", "Windows Address Book (*.wab)||vCard files (*.vcf)|*.vcf||"};
 inline constexpr FileDialogParams kHeaderFileDialog{false, "csv", "*.csv",
                                                     "Header (CSV) (*.csv)||"};
 inline constexpr FileDialogParams kCsvFileDialog{false, "csv", "*.csv",

@@ -207,7 +207,8 @@ void ResourcesTest::stringTable() {
 void ResourcesTest::filterDescriptions_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("book") << kAddressBookDialog.filter << "Windows Address Book (*.wab)";
+    QTest::newRow("book") << kAddressBookDialog.filter
+                          << "Windows Address Book (*.wab);;vCard files (*.vcf)";
     QTest::newRow("vcard") << kVCardFileDialog.filter << "vCard files (vcf) (*.vcf)";
     QTest::newRow("two") << "A (*.a)|*.a|B (*.b)|*.b||"
                          << "A (*.a);;B (*.b)";
