@@ -152,8 +152,11 @@ void CardSplitter::Feed(std::string_view text) {
     }
     m_lastWasCr = false;
     while (!text.empty()) {
-        const std::size_t end = text.find_first_of("\r\n");
-        if (end == std::string_view::npos) {
+        std::size_t end = 0;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r') {
+            ++end;
+        }
+        if (end == text.size()) {
             m_partial.append(text);
             return;
         }

@@ -300,6 +300,16 @@ std::vector<std::string_view> SplitComponents(std::string_view raw) {
 
 std::optional<std::string> DecodeValue(const ContentLine& line, std::string_view raw) {
     const bool qp = line.QuotedPrintable();
+    if (line.charset.empty() || EqualsNoCase(line.charset, "UTF-8")) {
+        bool plain = true;
+        for (char c : raw) {
+            plain = plain && c != '\\' && c != '\x06' && c != '\r' && c != '\n' &&
+                    c != kRawLineBreak && (c != '=' || !qp);
+        }
+        if (plain) {
+            return std::string(raw);  // the common case: nothing to decode
+        }
+    }
     std::string text = Unescape(qp ? DecodeQuotedPrintable(raw) : std::string(raw));
     if (!qp) {
         for (char& c : text) {
