@@ -11,7 +11,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: quorvel [BOOK.wab]\n"
     "Shows the contacts of an address book and exports them as vCard 2.1 or CSV files.\n"
-    "Without a book, the default address book is opened.\n";
+    "Without a book, the default address book is opened. A vCard file (.vcf) can be the book.\n";
 
 // The one application object.
 CConverterApp theApp;
