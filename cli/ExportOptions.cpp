@@ -216,11 +216,13 @@ dialog writes. Lines end in CR LF.
 
 Options:
   -f, --format=KIND    vcard (default): one vCard file;
-                       csv: one CSV file, the header line then one row per contact;
+                       csv: one CSV file, the header line, then one row
+                       per contact;
                        csv-split: the header line in HEADER, the rows in OUT
   -o, --output=OUT     the file to write (created, or emptied if it exists);
                        - writes to standard output
-      --header=HEADER  the header file of -f csv-split, written and closed first
+      --header=HEADER  the header file of -f csv-split, written and closed
+                       first
   -s, --select=I,J,... export the contacts at these 0-based list positions
                        (see --list)
   -n, --name=NAME      export the contacts whose display name contains NAME,
