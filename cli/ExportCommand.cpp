@@ -175,7 +175,7 @@ int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err) {
 
     if (skipped > 0) {
         Fail(err, std::to_string(skipped) + " of " + std::to_string(covered) +
-                      " contacts could not be read and are missing from " + options.output);
+                      " contacts could not be read and are missing from " + Title(options.output));
         status = kExitBookFailed;
     }
     if (status == kExitSuccess && !options.quiet) {
