@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package, checks it with lintian (no error, no warning),
-# installs it with apt, validates its desktop entry and AppStream metadata,
-# exports the installed example book with the installed programs alone,
-# compares the files with the build tree's exporter, and removes the package.
+# installs it with apt, validates its desktop entry, AppStream metadata and
+# manual pages, exports the installed example book with the installed programs
+# alone, compares the files with the build tree's exporter, and removes the
+# package.
 # Usage: package-test.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -54,7 +55,8 @@ cd "$work"
 book=/usr/share/quorvel/examples/example.wab
 for program in quorvel quorvel-export quorvel-book; do
   test -x "/usr/bin/$program" || { echo "missing /usr/bin/$program"; exit 1; }
-  ls /usr/share/man/man1/"$program".1* >/dev/null || { echo "missing manual page of $program"; exit 1; }
+  mandoc -T lint -W warning /usr/share/man/man1/"$program".1.gz ||
+    { echo "manual page of $program missing or not clean"; exit 1; }
 done
 test -f /usr/share/applications/quorvel.desktop
 test -f /usr/share/mime/packages/quorvel.xml
