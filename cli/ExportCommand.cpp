@@ -2,6 +2,7 @@
 
 #include "addressbook/AddressBookSession.h"
 #include "cli/CompactList.h"
+#include "cli/ContactSelection.h"
 #include "cli/TerminalProgress.h"
 #include "core/CsvWriter.h"
 #include "platform/FileError.h"
@@ -26,12 +27,21 @@ std::string HexCode(HRESULT hr) {
     return text;
 }
 
-bool OpenOrFail(TextFile& file, const std::string& path, std::FILE* err) {
-    FileError error(path, 0);
-    if (file.Open(path, &error)) {
+// An output path as messages name it: "-" is standard output.
+std::string Title(const std::string& path) {
+    return path == kStandardOutputName ? std::string("standard output") : path;
+}
+
+// path "-" is standard output: the out stream's descriptor.
+bool OpenOrFail(TextFile& file, const std::string& path, std::FILE* out, std::FILE* err) {
+    const bool toOut = path == kStandardOutputName;
+    const std::string title = Title(path);
+    FileError error(title, 0);
+    if (toOut ? (std::fflush(out) == 0 && file.OpenDescriptor(fileno(out), title, &error))
+              : file.Open(path, &error)) {
         return true;
     }
-    Fail(err, "cannot open " + path + ": " + error.reason());
+    Fail(err, "cannot open " + title + ": " + error.reason());
     return false;
 }
 
@@ -56,11 +66,22 @@ std::size_t WriteDataFile(CAddressBookSession& session, TextFile& file, const Co
     return skipped;
 }
 
-// Whether path names the same file as the book (an existing file only).
-bool IsSameFile(const std::string& path, const struct stat& book) {
+// Whether path (or out, for "-") is the same file as the book (an existing file only).
+bool IsSameFile(const std::string& path, std::FILE* out, const struct stat& book) {
     struct stat info;
-    return stat(path.c_str(), &info) == 0 && info.st_dev == book.st_dev &&
-           info.st_ino == book.st_ino;
+    const int found =
+        path == kStandardOutputName ? fstat(fileno(out), &info) : stat(path.c_str(), &info);
+    return found == 0 && info.st_dev == book.st_dev && info.st_ino == book.st_ino;
+}
+
+// "12 contacts written to out.vcf", and where the header line went.
+std::string ExportSummary(long long written, const ExportOptions& options) {
+    std::string summary = std::to_string(written) + (written == 1 ? " contact" : " contacts") +
+                          " written to " + Title(options.output);
+    if (options.format == ExportFormat::CsvSplit) {
+        summary += ", the header line to " + Title(options.header);
+    }
+    return summary + "\n";
 }
 
 long long CountCovered(const ListControl& list, ExportScope scope) {
@@ -88,8 +109,8 @@ int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err) {
     // An output file over the book would empty it: the book is never written.
     if (!options.book.empty()) {
         for (const std::string* path : {&options.output, &options.header}) {
-            if (!path->empty() && IsSameFile(*path, info)) {
-                Fail(err, "will not write " + *path + ": it is the address book being read");
+            if (!path->empty() && IsSameFile(*path, out, info)) {
+                Fail(err, "will not write " + Title(*path) + ": it is the address book being read");
                 return kExitUsage;
             }
         }
@@ -119,13 +140,14 @@ int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err) {
 
     ExportScope scope = LVNI_ALL;
     if (options.hasSelection) {
-        for (int position : options.selection) {
-            if (position >= list.GetItemCount()) {
-                Fail(err, "--select: no contact at position " + std::to_string(position) + " (" +
-                              bookName + " lists " + std::to_string(list.GetItemCount()) + ")");
-                return kExitUsage;
-            }
-            list.SetItemSelected(position, true);
+        const SelectionResult selected = SelectContacts(options, list);
+        if (!selected.error.empty()) {
+            Fail(err, selected.error + " (" + bookName + " lists " +
+                          std::to_string(list.GetItemCount()) + ")");
+            return kExitUsage;
+        }
+        for (const std::string& name : selected.unmatched) {
+            Fail(err, "warning: no contact's name matches '" + name + "'");
         }
         scope = LVNI_SELECTED;
     }
@@ -136,12 +158,12 @@ int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err) {
     std::size_t skipped = 0;
     try {
         if (options.format == ExportFormat::CsvSplit) {
-            if (!OpenOrFail(file, options.header, err)) {
+            if (!OpenOrFail(file, options.header, out, err)) {
                 return kExitFileFailed;
             }
             WriteHeaderFile(file);
         }
-        if (!OpenOrFail(file, options.output, err)) {
+        if (!OpenOrFail(file, options.output, out, err)) {
             return kExitFileFailed;
         }
         skipped = WriteDataFile(session, file, list, options.format, scope, progress);
@@ -153,8 +175,11 @@ int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err) {
 
     if (skipped > 0) {
         Fail(err, std::to_string(skipped) + " of " + std::to_string(covered) +
-                      " contacts could not be read and are missing from " + options.output);
+                      " contacts could not be read and are missing from " + Title(options.output));
         status = kExitBookFailed;
+    }
+    if (status == kExitSuccess && !options.quiet) {
+        std::fputs(ExportSummary(covered, options).c_str(), err);
     }
     return status;
 }

@@ -1,7 +1,9 @@
 #include "cli/ExportOptions.h"
 
+#include <getopt.h>
+
 #include <charconv>
-#include <climits>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -40,86 +42,154 @@ std::optional<ExportFormat> ParseFormat(const std::string& text) {
     return std::nullopt;
 }
 
+// Values of the long options that have no short form.
+enum : int { kHeader = 256, kList, kVersion };
+
+constexpr const char* kShortOptions = ":f:o:s:n:qh";
+const option kLongOptions[] = {
+    {"format", required_argument, nullptr, 'f'},     {"output", required_argument, nullptr, 'o'},
+    {"header", required_argument, nullptr, kHeader}, {"select", required_argument, nullptr, 's'},
+    {"name", required_argument, nullptr, 'n'},       {"quiet", no_argument, nullptr, 'q'},
+    {"list", no_argument, nullptr, kList},           {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, kVersion},     {nullptr, 0, nullptr, 0},
+};
+
+// The option as the user wrote it, for messages: "-x", or "--name" without
+// any "=value".
+std::string Spelling(const char* arg, int shortOption) {
+    if (std::strncmp(arg, "--", 2) == 0) {
+        return std::string(arg, std::strcspn(arg, "="));
+    }
+    return std::string("-") + static_cast<char>(shortOption);
+}
+
+// Why getopt_long refused a long option: unknown, ambiguous, or given a value
+// it does not take.
+std::string LongOptionError(const std::string& name, bool hasValue) {
+    std::vector<std::string> candidates;
+    for (const option* o = kLongOptions; o->name != nullptr; ++o) {
+        if (std::strncmp(o->name, name.c_str() + 2, name.size() - 2) == 0) {
+            if (name.size() - 2 == std::strlen(o->name)) {
+                candidates.assign(1, o->name);
+                break;
+            }
+            candidates.emplace_back(o->name);
+        }
+    }
+    if (candidates.size() > 1) {
+        std::string error = "option " + name + " is ambiguous (";
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            error += (i > 0 ? ", --" : "--") + candidates[i];
+        }
+        return error + ")";
+    }
+    if (candidates.size() == 1 && hasValue) {
+        return "option --" + candidates[0] + " takes no value";
+    }
+    return "unknown option " + name;
+}
+
 }  // namespace
 
 ParsedCommandLine ParseExportOptions(const std::vector<std::string>& args) {
     ParsedCommandLine parsed;
     ExportOptions& options = parsed.options;
-    bool hasBook = false;
     bool hasHeader = false;
-    bool optionsEnded = false;
 
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            if (hasBook) {
-                parsed.error = "more than one address book given: " + arg;
-                return parsed;
-            }
-            options.book = arg;
-            hasBook = true;
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
+    // getopt_long wants a writable argv with the program name first; it moves
+    // the operands to the end of argv, after the options.
+    std::vector<std::string> storage;
+    storage.reserve(args.size() + 1);
+    storage.emplace_back("quorvel-export");
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : storage) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(storage.size());
 
-        // Options with a value: "-f X", "--format X" or "--format=X".
-        std::string name = arg;
-        std::optional<std::string> value;
-        if (arg.rfind("--", 0) == 0) {
-            const std::size_t equals = arg.find('=');
-            if (equals != std::string::npos) {
-                name = arg.substr(0, equals);
-                value = arg.substr(equals + 1);
-            }
-        }
-        const bool takesValue = name == "-f" || name == "--format" || name == "-o" ||
-                                name == "--output" || name == "--header" || name == "--select";
-        if (takesValue && !value) {
-            if (i + 1 >= args.size()) {
-                parsed.error = "option " + name + " needs a value";
-                return parsed;
-            }
-            value = args[++i];
-        } else if (!takesValue && value) {
-            parsed.error = "option " + name + " takes no value";
+    optind = 0;  // start afresh: glibc's full reinitialisation
+    opterr = 0;  // messages are ours, one line each
+    int c = 0;
+    while ((c = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr)) != -1) {
+        const char* arg = argv[static_cast<std::size_t>(optind - 1)];
+        if (c == ':') {
+            parsed.error = "option " + Spelling(arg, optopt) + " needs a value";
             return parsed;
         }
-
-        if (name == "-f" || name == "--format") {
-            const auto format = ParseFormat(*value);
-            if (!format) {
-                parsed.error = "unknown format '" + *value + "' (use vcard, csv or csv-split)";
-                return parsed;
+        if (c == '?') {
+            if (std::strncmp(arg, "--", 2) == 0) {
+                parsed.error = LongOptionError(Spelling(arg, 0), std::strchr(arg, '=') != nullptr);
+            } else {
+                parsed.error = "unknown option -" + std::string(1, static_cast<char>(optopt));
             }
-            options.format = *format;
-        } else if (name == "-o" || name == "--output") {
-            options.output = *value;
-        } else if (name == "--header") {
-            options.header = *value;
-            hasHeader = true;
-        } else if (name == "--select") {
-            const auto selection = ParseSelection(*value);
-            if (!selection) {
-                parsed.error = "--select needs list positions like 0,2,5, not '" + *value + "'";
-                return parsed;
-            }
-            options.selection.insert(options.selection.end(), selection->begin(), selection->end());
-            options.hasSelection = true;
-        } else if (name == "-q" || name == "--quiet") {
-            options.quiet = true;
-        } else if (name == "--list") {
-            options.list = true;
-        } else if (name == "-h" || name == "--help") {
-            options.help = true;
-        } else if (name == "--version") {
-            options.version = true;
-        } else {
-            parsed.error = "unknown option " + name;
             return parsed;
         }
+        const std::string value = optarg != nullptr ? optarg : "";
+        switch (c) {
+            case 'f': {
+                const auto format = ParseFormat(value);
+                if (!format) {
+                    parsed.error = "unknown format '" + value + "' (use vcard, csv or csv-split)";
+                    return parsed;
+                }
+                options.format = *format;
+                break;
+            }
+            case 'o':
+                options.output = value;
+                break;
+            case kHeader:
+                if (value == kStandardOutputName) {
+                    parsed.error = "--header cannot be standard output; name a file";
+                    return parsed;
+                }
+                options.header = value;
+                hasHeader = true;
+                break;
+            case 's': {
+                const auto selection = ParseSelection(value);
+                if (!selection) {
+                    parsed.error = "--select needs list positions like 0,2,5, not '" + value + "'";
+                    return parsed;
+                }
+                options.selection.insert(options.selection.end(), selection->begin(),
+                                         selection->end());
+                options.hasSelection = true;
+                break;
+            }
+            case 'n':
+                if (value.empty()) {
+                    parsed.error = "--name needs a name or a pattern";
+                    return parsed;
+                }
+                options.names.push_back(value);
+                options.hasSelection = true;
+                break;
+            case 'q':
+                options.quiet = true;
+                break;
+            case kList:
+                options.list = true;
+                break;
+            case 'h':
+                options.help = true;
+                break;
+            case kVersion:
+                options.version = true;
+                break;
+            default:
+                break;
+        }
+    }
+    for (int i = optind; i < argc; ++i) {
+        if (i > optind) {
+            parsed.error = std::string("more than one address book given: ") +
+                           argv[static_cast<std::size_t>(i)];
+            return parsed;
+        }
+        options.book = argv[static_cast<std::size_t>(i)];
     }
 
     if (options.help || options.version || options.list) {
@@ -137,7 +207,7 @@ ParsedCommandLine ParseExportOptions(const std::vector<std::string>& args) {
 
 std::string ExportHelpText() {
     return R"(Usage: quorvel-export [-f vcard|csv|csv-split] -o OUT [--header HEADER]
-                      [--select I,J,...] [-q] [BOOK]
+                      [-s I,J,...] [-n NAME]... [-q] [BOOK]
        quorvel-export --list [BOOK]
 
 Exports the contacts of an address book (BOOK, a .wab file or a vCard file;
@@ -145,19 +215,30 @@ without it the default address book) as vCard 2.1 or CSV files, the same files t
 dialog writes. Lines end in CR LF.
 
 Options:
-  -f, --format KIND    vcard (default): one vCard file;
-                       csv: one CSV file, the header line then one row per contact;
+  -f, --format=KIND    vcard (default): one vCard file;
+                       csv: one CSV file, the header line, then one row
+                       per contact;
                        csv-split: the header line in HEADER, the rows in OUT
-  -o, --output OUT     the file to write (created, or emptied if it exists)
-      --header HEADER  the header file of -f csv-split, written and closed first
-      --select I,J,... export only the contacts at these 0-based list positions
-                       (see --list); default: every contact
-  -q, --quiet          no progress bar (it is drawn on standard error only
-                       when that is a terminal)
+  -o, --output=OUT     the file to write (created, or emptied if it exists);
+                       - writes to standard output
+      --header=HEADER  the header file of -f csv-split, written and closed
+                       first
+  -s, --select=I,J,... export the contacts at these 0-based list positions
+                       (see --list)
+  -n, --name=NAME      export the contacts whose display name contains NAME,
+                       ignoring the case of A to Z; a NAME with *, ? or [ is
+                       a shell pattern that must match the whole name
+                       (-n 'Ann*' matches "Anna Berg" and "annie")
+  -q, --quiet          no progress bar and no summary line
       --list           print the listed contacts (position, tab, display name)
                        in list order and exit
   -h, --help           print this help and exit
       --version        print the version and exit
+
+--select and --name may be repeated and combined: a contact chosen by any of
+them is exported, once, in list order. Without them every contact is
+exported. Options may be bundled (-qo OUT), abbreviated while unique
+(--form=csv) and ended by --. A summary line goes to standard error.
 
 Exit status:
   0  success
@@ -172,5 +253,6 @@ Examples:
   quorvel-export -f csv-split --header header.csv -o data.csv friends.wab
   quorvel-export --list friends.wab
   quorvel-export --select 0,3 -o two.vcf friends.wab
+  quorvel-export -n smith -n 'J*' -o - friends.wab | less
 )";
 }

@@ -5,17 +5,21 @@
 
 // The command line of quorvel-export:
 //   quorvel-export [-f vcard|csv|csv-split] -o OUT [--header HEADER]
-//                  [--select I,J,...] [-q] [BOOK]
+//                  [-s I,J,...] [-n NAME]... [-q] [BOOK]
 //   quorvel-export --list [BOOK] | -h | --help | --version
 enum class ExportFormat { VCard, Csv, CsvSplit };
+
+// The output name that stands for standard output.
+inline constexpr const char* kStandardOutputName = "-";
 
 struct ExportOptions {
     ExportFormat format = ExportFormat::VCard;
     std::string output;
     std::string header;
-    std::string book;  // empty: the default book
-    bool hasSelection = false;
-    std::vector<int> selection;  // 0-based list positions
+    std::string book;                // empty: the default book
+    bool hasSelection = false;       // --select or --name given
+    std::vector<int> selection;      // 0-based list positions
+    std::vector<std::string> names;  // substrings or shell patterns (MatchesName)
     bool quiet = false;
     bool list = false;
     bool help = false;
@@ -27,7 +31,8 @@ struct ParsedCommandLine {
     std::string error;  // non-empty: a usage error, said in one line
 };
 
-// args: the arguments after the program name.
+// args: the arguments after the program name, parsed as getopt_long does
+// (bundled short options, --opt=value, unique abbreviations, "--").
 ParsedCommandLine ParseExportOptions(const std::vector<std::string>& args);
 
 std::string ExportHelpText();

@@ -1,24 +1,47 @@
 #include "cli/ExportCommand.h"
 #include "cli/ExportOptions.h"
+#include "platform/StandardOutput.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+namespace {
+
+constexpr const char* kProgram = "quorvel-export";
+
+// A closed standard descriptor would be handed to the next file opened (the
+// book, an output file); it is held by /dev/null instead, opened the wrong way
+// round so that output to it fails rather than vanishing.
+void HoldClosedStandardDescriptors() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) < 0) {
+            const int held = open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+            if (held >= 0 && held != fd) {
+                close(held);
+            }
+        }
+    }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    HoldClosedStandardDescriptors();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ParsedCommandLine parsed = ParseExportOptions(args);
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "quorvel-export: %s (see --help)\n", parsed.error.c_str());
+        std::fprintf(stderr, "%s: %s (see --help)\n", kProgram, parsed.error.c_str());
         return kExitUsage;
     }
-    if (parsed.options.help) {
-        std::fputs(ExportHelpText().c_str(), stdout);
-        return kExitSuccess;
-    }
-    if (parsed.options.version) {
-        std::printf("quorvel-export %s\n", QUORVEL_VERSION);
-        return kExitSuccess;
+    if (parsed.options.help || parsed.options.version) {
+        const std::string text = parsed.options.help
+                                     ? ExportHelpText()
+                                     : std::string(kProgram) + " " + QUORVEL_VERSION + "\n";
+        return WriteStandardOutput(kProgram, text) ? kExitSuccess : kExitFileFailed;
     }
     const int status = RunExport(parsed.options, stdout, stderr);
     if (std::fflush(stdout) != 0 && status == kExitSuccess) {

@@ -80,6 +80,26 @@ bool TextFile::Open(const std::string& path, FileError* error) {
     return true;
 }
 
+bool TextFile::OpenDescriptor(int fd, const std::string& name, FileError* error) {
+    if (IsOpen()) {
+        Discard();
+    }
+    m_strPath = name;
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    if (copy < 0) {
+        if (error != nullptr) {
+            *error = FileError(name, errno);
+        }
+        return false;
+    }
+    m_fd = copy;
+    if (!m_pBuffer) {
+        m_pBuffer = std::make_unique<char[]>(kBufferSize);
+    }
+    m_nUsed = 0;
+    return true;
+}
+
 void TextFile::WriteString(const char* text) {
     WriteStringOfLength(text, std::strlen(text));
 }

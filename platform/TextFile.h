@@ -18,6 +18,9 @@ class TextFile final : public OutputFile {
 
     // False when the file cannot be opened; *error then tells why.
     bool Open(const std::string& path, FileError* error = nullptr);
+    // Writes to a copy of an open descriptor (standard output, say), named
+    // name in errors; nothing is truncated or locked, and closing leaves fd open.
+    bool OpenDescriptor(int fd, const std::string& name, FileError* error = nullptr);
     void WriteString(const char* text) override;
     void WriteStringOfLength(const char* text, std::size_t length) override;
     // Writes out what is buffered and closes; raises FileError on failure.

@@ -1,17 +1,31 @@
 #!/usr/bin/env bash
-# Installs every Debian package that the build, the tests, the benchmarks and
-# the screenshots need, when it is missing. Run as root on Debian 12.
+# Installs the Debian packages that are missing, as root on Debian 12.
+#   scripts/install-deps.sh            what building and running need
+#   scripts/install-deps.sh --package  also what making the .deb needs
+#   scripts/install-deps.sh --tests    also what the tests, fuzzing,
+#                                      benchmarks and screenshots need
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config git
-  clang-format clang libclang-rt-14-dev llvm
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libsqlite3-dev sqlite3 nlohmann-json3-dev
-  qt6-base-dev libgl-dev
-  xvfb xauth fonts-dejavu-core
-  valgrind dpkg-dev file time
+build=(
+  build-essential cmake ninja-build pkg-config
+  libsqlite3-dev nlohmann-json3-dev qt6-base-dev libgl-dev
 )
+package=(dpkg-dev file)
+tests=(
+  git clang-format clang libclang-rt-14-dev llvm
+  libgtest-dev libgmock-dev libbenchmark-dev sqlite3
+  xvfb xauth fonts-dejavu-core valgrind time
+  lintian appstream desktop-file-utils mandoc
+)
+
+packages=("${build[@]}")
+for option in "$@"; do
+  case "$option" in
+    --package) packages+=("${package[@]}") ;;
+    --tests) packages+=("${package[@]}" "${tests[@]}") ;;
+    *) echo "usage: scripts/install-deps.sh [--package] [--tests]" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,4 +1,5 @@
 // quorvel: lists an address book's contacts and exports them as vCard or CSV.
+#include "platform/StandardOutput.h"
 #include "ui/ConverterApp.h"
 
 #include <QApplication>
@@ -16,14 +17,27 @@ constexpr const char* kUsage =
 // The one application object.
 CConverterApp theApp;
 
+// --version prints the version before any window or book exists; the exit
+// status, or -1 when the argument is not there.
+int PrintVersionIfAsked(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            return WriteStandardOutput("quorvel", "quorvel " QUORVEL_VERSION "\n") ? 0 : 1;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
+            return WriteStandardOutput("quorvel", kUsage) ? 0 : 1;
         }
+    }
+    if (const int status = PrintVersionIfAsked(argc, argv); status >= 0) {
+        return status;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));

@@ -52,14 +52,15 @@ class ExportCommandTest : public testing::Test {
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    // Runs the command line; fills m_out and m_err.
-    int Run(const std::vector<std::string>& args) {
+    // Runs the command line; fills m_out and m_err. Standard output is a
+    // temporary file, or outPath opened for appending.
+    int Run(const std::vector<std::string>& args, const std::string& outPath = "") {
         const ParsedCommandLine parsed = ParseExportOptions(args);
         EXPECT_EQ(parsed.error, "");
-        std::FILE* out = std::tmpfile();
+        std::FILE* out = outPath.empty() ? std::tmpfile() : std::fopen(outPath.c_str(), "a");
         std::FILE* err = std::tmpfile();
         const int status = RunExport(parsed.options, out, err);
-        m_out = Contents(out);
+        m_out = outPath.empty() ? Contents(out) : "";
         m_err = Contents(err);
         std::fclose(out);
         std::fclose(err);
@@ -81,7 +82,7 @@ class ExportCommandTest : public testing::Test {
 
 TEST_F(ExportCommandTest, WritesEachKindInListOrder) {
     EXPECT_EQ(Run({"-o", Path("all.vcf"), m_book}), kExitSuccess);
-    EXPECT_EQ(m_err, "");
+    EXPECT_EQ(m_err, "3 contacts written to " + Path("all.vcf") + "\n");
     EXPECT_EQ(ReadFile(Path("all.vcf")), std::string(kVCardAnna) + kVCardBert + kVCardCleo);
 
     EXPECT_EQ(Run({"-f", "csv", "-o", Path("all.csv"), m_book}), kExitSuccess);
@@ -93,16 +94,41 @@ TEST_F(ExportCommandTest, WritesEachKindInListOrder) {
     EXPECT_EQ(ReadFile(Path("d.csv")), std::string(kRowAnna) + kRowBert + kRowCleo);
 
     // The same path for both: the data file replaces the header file.
-    EXPECT_EQ(Run({"-f", "csv-split", "--header", Path("s.csv"), "-o", Path("s.csv"), m_book}),
-              kExitSuccess);
+    EXPECT_EQ(
+        Run({"-q", "-f", "csv-split", "--header", Path("s.csv"), "-o", Path("s.csv"), m_book}),
+        kExitSuccess);
     EXPECT_EQ(ReadFile(Path("s.csv")), std::string(kRowAnna) + kRowBert + kRowCleo);
     EXPECT_EQ(m_err, "");
     ExpectNothingLeftInFake();
 }
 
-TEST_F(ExportCommandTest, SelectsNonadjacentItemsAndChecksTheirRange) {
-    EXPECT_EQ(Run({"--select", "2,0", "-o", Path("two.vcf"), m_book}), kExitSuccess);
-    EXPECT_EQ(ReadFile(Path("two.vcf")), std::string(kVCardAnna) + kVCardCleo);
+TEST_F(ExportCommandTest, SelectsByPositionAndByName) {
+    const std::string out = Path("sel.vcf");
+    const std::string done = " written to " + out + "\n";
+    const std::string warning = "quorvel-export: warning: no contact's name matches ";
+    struct Case {
+        std::vector<std::string> selectors;
+        std::string vcards, err;
+    };
+    const Case cases[] = {
+        {{"--select", "2,0"}, std::string(kVCardAnna) + kVCardCleo, "2 contacts" + done},
+        {{"-n", "nN"}, kVCardAnna, "1 contact" + done},
+        {{"-n", "*O", "-n", "ber"}, std::string(kVCardBert) + kVCardCleo, "2 contacts" + done},
+        {{"-s", "0", "-n", "ANNA", "-n", "[ab]*"},
+         std::string(kVCardAnna) + kVCardBert,
+         "2 contacts" + done},
+        {{"-q", "-n", "zed", "-n", "b?rt"}, kVCardBert, warning + "'zed'\n"},
+        {{"-n", "ann?"}, kVCardAnna, "1 contact" + done},
+        {{"-n", "an?"}, "", warning + "'an?'\n0 contacts" + done},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.selectors));
+        std::vector<std::string> args = c.selectors;
+        args.insert(args.end(), {"-o", out, m_book});
+        EXPECT_EQ(Run(args), kExitSuccess);
+        EXPECT_EQ(ReadFile(out), c.vcards);
+        EXPECT_EQ(m_err, c.err);
+    }
 
     EXPECT_EQ(Run({"--select", "1,3", "-o", Path("bad.vcf"), m_book}), kExitUsage);
     EXPECT_EQ(m_err,
@@ -123,6 +149,46 @@ TEST_F(ExportCommandTest, NeverWritesOverTheBook) {
         EXPECT_EQ(ReadFile(m_book), "fake");
     }
     EXPECT_FALSE(fs::exists(Path("d.csv")));
+}
+
+TEST_F(ExportCommandTest, WritesToStandardOutputButNeverIntoTheBook) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string outPath;  // empty: a temporary file
+        int status;
+        std::string out, err;
+    };
+    const std::string rows = std::string(kRowAnna) + kRowBert + kRowCleo;
+    const Case cases[] = {
+        {{"-o", "-", m_book},
+         "",
+         kExitSuccess,
+         std::string(kVCardAnna) + kVCardBert + kVCardCleo,
+         "3 contacts written to standard output\n"},
+        {{"-f", "csv-split", "--header", Path("h.csv"), "-o", "-", m_book},
+         "",
+         kExitSuccess,
+         rows,
+         "3 contacts written to standard output, the header line to " + Path("h.csv") + "\n"},
+        {{"-o", "-", m_book},
+         "/dev/full",
+         kExitFileFailed,
+         "",
+         "quorvel-export: cannot write standard output: No space left on device\n"},
+        {{"-o", "-", m_book},
+         m_book,
+         kExitUsage,
+         "",
+         "quorvel-export: will not write standard output: it is the address book being read\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args) + " > " + c.outPath);
+        EXPECT_EQ(Run(c.args, c.outPath), c.status);
+        EXPECT_EQ(m_out, c.out);
+        EXPECT_EQ(m_err, c.err);
+        EXPECT_EQ(ReadFile(m_book), "fake");
+    }
+    EXPECT_EQ(ReadFile(Path("h.csv")), kHeader);
 }
 
 TEST_F(ExportCommandTest, ListsPositionsAndNames) {

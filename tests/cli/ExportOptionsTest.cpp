@@ -46,6 +46,18 @@ TEST(ExportOptionsTest, AcceptsTheDocumentedForms) {
          false},
         {{"--list", "b.wab"}, ExportFormat::VCard, "", "", "b.wab", {}, false, true},
         {{"-o", "x", "--", "-odd.wab"}, ExportFormat::VCard, "x", "", "-odd.wab", {}, false, false},
+        // Bundling, attached values, unique abbreviations, standard output.
+        {{"-qo", "a.vcf", "-fcsv"}, ExportFormat::Csv, "a.vcf", "", "", {}, true, false},
+        {{"-qoa.vcf", "--out=b.vcf"}, ExportFormat::VCard, "b.vcf", "", "", {}, true, false},
+        {{"--form=csv-split", "--hea=h", "--ou", "-", "--sel=1", "-s2"},
+         ExportFormat::CsvSplit,
+         "-",
+         "h",
+         "",
+         {1, 2},
+         false,
+         false},
+        {{"--li", "-", "-q"}, ExportFormat::VCard, "", "", "-", {}, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
@@ -86,6 +98,14 @@ TEST(ExportOptionsTest, RejectsUsageErrorsWithOneLine) {
         {{"-o", "x", "--frobnicate"}, "unknown option --frobnicate"},
         {{"-o", "x", "--quiet=yes"}, "option --quiet takes no value"},
         {{"-o", "x", "a.wab", "b.wab"}, "more than one address book given: b.wab"},
+        {{"-o", "x", "--he"}, "option --he is ambiguous (--header, --help)"},
+        {{"-o", "x", "--li=1"}, "option --list takes no value"},
+        {{"-qx", "-o", "x"}, "unknown option -x"},
+        {{"-o", "x", "-f"}, "option -f needs a value"},
+        {{"-o", "x", "--header"}, "option --header needs a value"},
+        {{"-o", "x", "-f", "csv-split", "--header", "-"},
+         "--header cannot be standard output; name a file"},
+        {{"-o", "x", "--name="}, "--name needs a name or a pattern"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
@@ -93,11 +113,22 @@ TEST(ExportOptionsTest, RejectsUsageErrorsWithOneLine) {
     }
 }
 
+TEST(ExportOptionsTest, NamesAreRepeatedAndJoinPositions) {
+    const ParsedCommandLine parsed =
+        ParseExportOptions({"-n", "ann", "-o", "x", "--name=B*", "-n", "-s", "-nq", "-s0"});
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.names, (std::vector<std::string>{"ann", "B*", "-s", "q"}));
+    EXPECT_EQ(parsed.options.selection, std::vector<int>{0});
+    EXPECT_TRUE(parsed.options.hasSelection);
+    EXPECT_FALSE(parsed.options.quiet);
+}
+
 TEST(ExportOptionsTest, HelpNamesEveryOptionAndExitStatus) {
     const std::string help = ExportHelpText();
     for (const char* word :
-         {"-f, --format", "-o, --output", "--header", "--select", "-q, --quiet", "--list",
-          "-h, --help", "--version", "vcard", "csv-split", "  0  ", "  1  ", "  2  ", "  3  "}) {
+         {"-f, --format", "-o, --output", "--header", "-s, --select", "-n, --name", "shell pattern",
+          "-q, --quiet", "--list", "-h, --help", "--version", "vcard", "csv-split", "  0  ",
+          "  1  ", "  2  ", "  3  "}) {
         EXPECT_NE(help.find(word), std::string::npos) << word;
     }
     const ParsedCommandLine parsed = ParseExportOptions({"--help"});

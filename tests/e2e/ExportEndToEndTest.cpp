@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -150,13 +151,45 @@ TEST_F(ExportEndToEndTest, FailuresGiveTheirStatusAndOneLine) {
     EXPECT_FALSE(fs::exists(Path("x.vcf")));
 }
 
-TEST_F(ExportEndToEndTest, HelpAndVersion) {
-    Result r = Export({"--help"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out.rfind("Usage: quorvel-export ", 0), 0u) << r.out;
-    r = Export({"--version"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, std::string("quorvel-export ") + QUORVEL_VERSION + "\n");
+// --help and --version on every program: printed, status 0, no window and
+// no default book; into a full device, a nonzero status and one line saying so.
+TEST_F(ExportEndToEndTest, HelpAndVersionOfEveryProgram) {
+    std::vector<std::pair<std::string, std::string>> programs = {{"quorvel-export", QUORVEL_EXPORT},
+                                                                 {"quorvel-book", QUORVEL_BOOK}};
+#ifdef QUORVEL_GUI
+    programs.emplace_back("quorvel", QUORVEL_GUI);
+#endif
+    const fs::path home = s_dir / "home";
+    for (const auto& [name, program] : programs) {
+        for (const std::string option : {"--help", "--version"}) {
+            for (const std::string& target : {Path("printed.txt"), std::string("/dev/full")}) {
+                SCOPED_TRACE(name + " " + option + " >" + target);
+                fs::create_directories(home);
+                const std::string command =
+                    "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME=" +
+                    Quote(home.string()) + " XDG_DATA_HOME=" + Quote(home.string()) + " " +
+                    program + " " + option + " >" + target + " 2>" + Path("err.txt");
+                const int raw = std::system(command.c_str());
+                const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+                const std::string err = ReadFile(Path("err.txt"));
+                if (target == "/dev/full") {
+                    EXPECT_NE(status, 0);
+                    EXPECT_EQ(err,
+                              name + ": cannot write standard output: No space left on device\n");
+                    continue;
+                }
+                EXPECT_EQ(status, 0);
+                EXPECT_EQ(err, "");
+                const std::string out = ReadFile(target);
+                if (option == "--version") {
+                    EXPECT_EQ(out, name + " " + QUORVEL_VERSION + "\n");
+                } else {
+                    EXPECT_EQ(out.rfind("Usage: " + name + " ", 0), 0u) << out;
+                }
+                EXPECT_TRUE(fs::is_empty(home)) << "something was created in HOME";
+            }
+        }
+    }
 }
 
 }  // namespace

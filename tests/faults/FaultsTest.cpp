@@ -255,7 +255,7 @@ TEST_F(FaultsTest, BookDamagedInTheMiddleIsToldOrExportedWhole) {
         const fs::path book = Path("damaged.wab");
         WriteFile(book, damaged);
         const fs::path out = Path("damaged.csv");
-        r = faults::RunExportOn(book, {"-f", "csv", "-o", out.string()});
+        r = faults::RunExportOn(book, {"-q", "-f", "csv", "-o", out.string()});
         if (r.status == 0) {
             EXPECT_EQ(r.err, "");
             EXPECT_TRUE(ReadFileBytes(out.string()) == reference) << "a damaged export said done";
@@ -338,7 +338,7 @@ TEST_F(FaultsTest, LibrarySettingFaults) {
         SCOPED_TRACE(c.what);
         fs::remove(Path("out.vcf"));
         const ProgramResult r =
-            Export({"-o", Path("out.vcf")}, {"QUORVEL_WAB_DLLPATH=" + c.setting});
+            Export({"-q", "-o", Path("out.vcf")}, {"QUORVEL_WAB_DLLPATH=" + c.setting});
         EXPECT_EQ(r.status, c.status);
         if (c.status == 0) {
             EXPECT_EQ(r.err, "");

@@ -1,4 +1,5 @@
 // quorvel-book: creates, inspects and generates address books.
+#include "platform/StandardOutput.h"
 #include "wab32/BookFile.h"
 #include "wab32/tool/BookDump.h"
 #include "wab32/tool/ContactGenerator.h"
@@ -30,7 +31,8 @@ constexpr const char* kUsage =
     "  --force         replace BOOK.wab if it exists\n"
     "  --contacts N    number of entries to generate\n"
     "  --seed S        generator seed (default 1)\n"
-    "  -h, --help      show this help\n";
+    "  -h, --help      show this help\n"
+    "      --version   print the version\n";
 
 int UsageError(const std::string& message) {
     std::cerr << "quorvel-book: " << message << " (see quorvel-book --help)\n";
@@ -167,14 +169,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string command = argv[1];
-    if (command == "-h" || command == "--help") {
-        std::cout << kUsage;
-        return 0;
-    }
-    for (int i = 2; i < argc; ++i) {
+    for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
-            std::cout << kUsage;
-            return 0;
+            return WriteStandardOutput("quorvel-book", kUsage) ? 0 : 1;
+        }
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            return WriteStandardOutput("quorvel-book", "quorvel-book " QUORVEL_VERSION "\n") ? 0
+                                                                                             : 1;
         }
     }
     Arguments args;
