@@ -2,38 +2,14 @@
 
 #include "platform/LocalDate.h"
 
-#include <charconv>
-#include <cstring>
-
-namespace {
-
-// Appends n in decimal, right-aligned with fill to at least width places.
-char* AppendNumber(char* out, char* end, int n, int width, char fill) {
-    char digits[16];
-    const auto result = std::to_chars(digits, digits + sizeof digits, n);
-    const int length = static_cast<int>(result.ptr - digits);
-    for (int i = length; i < width && out < end; ++i) {
-        *out++ = fill;
-    }
-    const std::size_t copied = static_cast<std::size_t>(length);
-    std::memcpy(out, digits, copied);
-    return out + copied;
-}
-
-}  // namespace
+#include <cstdio>
 
 bool FormatVCardBirthday(const FILETIME& birthday, BirthdayText& out) {
     const auto date = FileTimeToLocalDate(birthday.dwLowDateTime, birthday.dwHighDateTime);
     if (!date) {
         return false;
     }
-    // "%4d%02d%02d": year, month, day.
-    char* p = out.text;
-    char* const end = out.text + sizeof out.text;
-    p = AppendNumber(p, end, date->year, 4, ' ');
-    p = AppendNumber(p, end, date->month, 2, '0');
-    p = AppendNumber(p, end, date->day, 2, '0');
-    *p = '\0';
+    std::snprintf(out.text, sizeof out.text, "%4d%02d%02d", date->year, date->month, date->day);
     return true;
 }
 
@@ -42,14 +18,6 @@ bool FormatCsvBirthday(const FILETIME& birthday, BirthdayText& out) {
     if (!date) {
         return false;
     }
-    // "%d/%d/%d": day, month, year.
-    char* p = out.text;
-    char* const end = out.text + sizeof out.text;
-    p = AppendNumber(p, end, date->day, 0, ' ');
-    *p++ = '/';
-    p = AppendNumber(p, end, date->month, 0, ' ');
-    *p++ = '/';
-    p = AppendNumber(p, end, date->year, 0, ' ');
-    *p = '\0';
+    std::snprintf(out.text, sizeof out.text, "%d/%d/%d", date->day, date->month, date->year);
     return true;
 }

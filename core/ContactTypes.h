@@ -73,10 +73,6 @@ class EmailList {
     const char* GetTail() const { return m_inline[0]; }
     bool IsEmpty() const { return m_count == 0; }
     std::size_t GetCount() const { return m_count; }
-    void RemoveAll() {
-        m_count = 0;
-        std::vector<const char*>().swap(m_more);
-    }
 
   private:
     static constexpr std::size_t kInline = 8;

@@ -4,7 +4,6 @@
 
 // The local heap, as the session keeps its copy of the current entry id. Kept
 // in a library of its own so a test can link a replacement that fails.
-inline constexpr unsigned LMEM_FIXED = 0x0000;
 inline constexpr unsigned LMEM_ZEROINIT = 0x0040;
 
 // A block of bytes (zero-filled with LMEM_ZEROINIT), or null when none is

@@ -125,7 +125,7 @@ void CDialog::CreateControls() {
             case ControlKind::StaticIcon: {
                 // An icon control takes the icon's own size at its position.
                 auto* label = new QLabel(this);
-                label->setPixmap(QPixmap::fromImage(MainIconImage(32)));
+                label->setPixmap(LoadMainIcon().pixmap(32, 32));
                 widget = label;
                 break;
             }

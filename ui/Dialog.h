@@ -62,9 +62,6 @@ class CDialog : public QDialog {
     // The framework's report of a failed write or close.
     virtual void ReportFileError(const FileError& error);
 
-    // The paint event being dispatched, during WM_PAINT; null otherwise.
-    QPaintEvent* CurrentPaintEvent() const { return m_pPaintEvent; }
-
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void showEvent(QShowEvent* event) override;

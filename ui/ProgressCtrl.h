@@ -9,7 +9,6 @@ class QProgressBar;
 class CProgressCtrl final : public ProgressControl {
   public:
     void Attach(QProgressBar* bar) { m_pBar = bar; }
-    QProgressBar* GetBar() const { return m_pBar; }
 
     void SetRange(std::uint16_t lower, std::uint16_t upper) override;
     void SetPos(int position) override;

@@ -35,6 +35,3 @@ inline constexpr int IDC_EXPORT_CSV = 1006;
 
 // A control without an id (static text, static icon).
 inline constexpr int IDC_STATIC = -1;
-
-// The framework's help command.
-inline constexpr unsigned ID_HELP = 0xE146;

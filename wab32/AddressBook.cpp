@@ -77,7 +77,7 @@ HRESULT CWabAddrBook::OpenEntry(ULONG cbEntryID, const ENTRYID* lpEntryID,
     if (FAILED(hr)) {
         return hr;
     }
-    auto* user = new (std::nothrow) CWabMailUser(objectType, std::move(blob));
+    auto* user = new (std::nothrow) CWabMailUser(std::move(blob));
     if (user == nullptr) {
         return MAPI_E_NOT_ENOUGH_MEMORY;
     }
@@ -136,14 +136,6 @@ HRESULT CWabAddrBook::Details(std::uintptr_t* /*lpulUIParam*/, DismissCallback l
         lpfnDismiss(0, lpvDismissContext);
     }
     return hr;
-}
-
-ULONG CWabAddrBook::Release() {
-    const ULONG left = m_ref.Drop();
-    if (left == 0) {
-        delete this;
-    }
-    return left;
 }
 
 }  // namespace wab32

@@ -13,7 +13,7 @@
 
 namespace wab32 {
 
-class CWabAddrBook final : public IAddrBook {
+class CWabAddrBook final : public CRefCounted<IAddrBook> {
   public:
     explicit CWabAddrBook(std::shared_ptr<CBookStore> store);
     HRESULT GetPAB(ULONG* lpcbEntryID, ENTRYID** lppEntryID) override;
@@ -23,13 +23,11 @@ class CWabAddrBook final : public IAddrBook {
                     void* lpvDismissContext, ULONG cbEntryID, const ENTRYID* lpEntryID,
                     ButtonCallback lpfButtonCallback, void* lpvButtonContext,
                     const char* lpszButtonText, ULONG ulFlags) override;
-    ULONG Release() override;
 
   private:
     ~CWabAddrBook() override = default;
     WabShowDetailsFn LoadDetailsModule();
 
-    CRefCount m_ref;
     std::shared_ptr<CBookStore> m_store;
     WabShowDetailsFn m_showDetails = nullptr;
     std::string m_blob;

@@ -7,41 +7,32 @@
 
 namespace wab32 {
 
-CWabContainer::CWabContainer(std::shared_ptr<CBookStore> store) : m_store(std::move(store)) {
+namespace {
+
+// The container's own properties: its name, object type and entry id.
+std::string ContainerBlob() {
+    std::string blob;
     StoredProperty name;
     name.tag = PR_DISPLAY_NAME_A;
     name.bytes = kPersonalAddressBookName;
-    AppendProperty(m_blob, name);
+    AppendProperty(blob, name);
     StoredProperty type;
     type.tag = PR_OBJECT_TYPE;
     type.integer = static_cast<std::int32_t>(MAPI_ABCONT);
-    AppendProperty(m_blob, type);
+    AppendProperty(blob, type);
     StoredProperty id;
     id.tag = PR_ENTRYID;
     BYTE bytes[kEntryIdSize];
     EncodeEntryId(EntryKind::Container, 0, bytes);
     id.bytes.assign(reinterpret_cast<const char*>(bytes), kEntryIdSize);
-    AppendProperty(m_blob, id);
+    AppendProperty(blob, id);
+    return blob;
 }
 
-HRESULT CWabContainer::GetProps(const SPropTagArray* lpPropTagArray, ULONG /*ulFlags*/,
-                                ULONG* lpcValues, SPropValue** lppPropArray) {
-    if (lpcValues == nullptr || lppPropArray == nullptr) {
-        return MAPI_E_INVALID_PARAMETER;
-    }
-    *lpcValues = 0;
-    *lppPropArray = nullptr;
-    const HRESULT selected = SelectProperties(m_blob, lpPropTagArray, m_views);
-    if (FAILED(selected)) {
-        return selected;
-    }
-    const HRESULT built = BuildPropertyBlock(m_views, lppPropArray);
-    if (FAILED(built)) {
-        return built;
-    }
-    *lpcValues = static_cast<ULONG>(m_views.size());
-    return selected;
-}
+}  // namespace
+
+CWabContainer::CWabContainer(std::shared_ptr<CBookStore> store)
+    : CPropertyObject(ContainerBlob()), m_store(std::move(store)) {}
 
 HRESULT CWabContainer::GetContentsTable(ULONG /*ulFlags*/, IMAPITable** lppTable) {
     if (lppTable == nullptr) {
@@ -59,14 +50,6 @@ HRESULT CWabContainer::GetContentsTable(ULONG /*ulFlags*/, IMAPITable** lppTable
     }
     *lppTable = table;
     return S_OK;
-}
-
-ULONG CWabContainer::Release() {
-    const ULONG left = m_ref.Drop();
-    if (left == 0) {
-        delete this;
-    }
-    return left;
 }
 
 }  // namespace wab32

@@ -193,12 +193,4 @@ HRESULT CWabContentsTable::QueryRows(LONG lRowCount, ULONG /*ulFlags*/, SRowSet*
     return S_OK;
 }
 
-ULONG CWabContentsTable::Release() {
-    const ULONG left = m_ref.Drop();
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 }  // namespace wab32

@@ -13,7 +13,7 @@
 
 namespace wab32 {
 
-class CWabContentsTable final : public IMAPITable {
+class CWabContentsTable final : public CRefCounted<IMAPITable> {
   public:
     explicit CWabContentsTable(std::shared_ptr<CBookStore> store);
     bool Ready() const { return m_rows != nullptr; }
@@ -21,7 +21,6 @@ class CWabContentsTable final : public IMAPITable {
     HRESULT SetColumns(const SPropTagArray* lpPropTagArray, ULONG ulFlags) override;
     HRESULT SeekRow(ULONG bkOrigin, LONG lRowCount, LONG* lplRowsSought) override;
     HRESULT QueryRows(LONG lRowCount, ULONG ulFlags, SRowSet** lppRows) override;
-    ULONG Release() override;
 
   private:
     ~CWabContentsTable() override = default;
@@ -31,7 +30,6 @@ class CWabContentsTable final : public IMAPITable {
     HRESULT Step();
     HRESULT BuildRow(SPropValue** lppProps);
 
-    CRefCount m_ref;
     std::shared_ptr<CBookStore> m_store;
     Statement m_rows;       // without the property blobs
     Statement m_rowsProps;  // with them, for columns other than the three kept aside

@@ -140,4 +140,34 @@ HRESULT SelectProperties(std::string_view blob, const SPropTagArray* tags,
     return hr;
 }
 
+// Asks for Unicode strings, which a book does not hold.
+inline constexpr ULONG kMapiUnicode = 0x80000000u;
+
+HRESULT GetBlobProps(std::string_view blob, std::vector<PropertyView>& views,
+                     const SPropTagArray* lpPropTagArray, ULONG ulFlags, ULONG* lpcValues,
+                     SPropValue** lppPropArray) {
+    if (lpcValues == nullptr || lppPropArray == nullptr) {
+        return MAPI_E_INVALID_PARAMETER;
+    }
+    *lpcValues = 0;
+    *lppPropArray = nullptr;
+    if ((ulFlags & kMapiUnicode) != 0) {
+        return MAPI_E_NO_SUPPORT;
+    }
+    if (lpPropTagArray != nullptr && lpPropTagArray->cValues > 0 &&
+        lpPropTagArray->aulPropTag == nullptr) {
+        return MAPI_E_INVALID_PARAMETER;
+    }
+    const HRESULT selected = SelectProperties(blob, lpPropTagArray, views);
+    if (FAILED(selected)) {
+        return selected;
+    }
+    const HRESULT built = BuildPropertyBlock(views, lppPropArray);
+    if (FAILED(built)) {
+        return built;
+    }
+    *lpcValues = static_cast<ULONG>(views.size());
+    return selected;
+}
+
 }  // namespace wab32

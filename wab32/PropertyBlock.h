@@ -24,4 +24,10 @@ HRESULT BuildPropertyBlock(std::span<const PropertyView> views, SPropValue** lpp
 HRESULT SelectProperties(std::string_view blob, const SPropTagArray* tags,
                          std::vector<PropertyView>& out);
 
+// GetProps over a blob: the selected properties as one new block. Unicode
+// strings are not supported; views is scratch space kept between calls.
+HRESULT GetBlobProps(std::string_view blob, std::vector<PropertyView>& views,
+                     const SPropTagArray* lpPropTagArray, ULONG ulFlags, ULONG* lpcValues,
+                     SPropValue** lppPropArray);
+
 }  // namespace wab32

@@ -6,11 +6,16 @@
 
 namespace wab32 {
 
-class CRefCount {
+template <typename Interface>
+class CRefCounted : public Interface {
   public:
-    void AddRef() { ++m_cRef; }
-    // Returns the references left; the caller deletes the object at 0.
-    ULONG Drop() { return --m_cRef; }
+    ULONG Release() final {
+        const ULONG left = --m_cRef;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
 
   private:
     ULONG m_cRef = 1;

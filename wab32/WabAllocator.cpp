@@ -79,12 +79,4 @@ ULONG CWabObject::FreeBuffer(void* lpBuffer) {
     return 0;
 }
 
-ULONG CWabObject::Release() {
-    const ULONG left = --m_cRef;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 }  // namespace wab32

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "addressbook/WabInterface.h"
+#include "wab32/RefCounted.h"
 
 namespace wab32 {
 
@@ -14,16 +15,14 @@ HRESULT AllocateBlock(ULONG cbSize, void** lppBuffer);
 HRESULT AllocateChained(ULONG cbSize, void* lpHead, void** lppBuffer);
 void FreeBlock(void* lpHead);
 
-class CWabObject final : public IWABObject {
+class CWabObject final : public CRefCounted<IWABObject> {
   public:
     HRESULT AllocateBuffer(ULONG cbSize, void** lppBuffer) override;
     HRESULT AllocateMore(ULONG cbSize, void* lpObject, void** lppBuffer) override;
     ULONG FreeBuffer(void* lpBuffer) override;
-    ULONG Release() override;
 
   private:
     ~CWabObject() override = default;
-    ULONG m_cRef = 1;
 };
 
 }  // namespace wab32

@@ -51,7 +51,7 @@ QString ValueText(const SPropValue& p) {
     }
 }
 
-QString DisplayNameOf(const SPropValue* props, ULONG count) {
+QString ShownName(const SPropValue* props, ULONG count) {
     QString name;
     for (ULONG i = 0; i < count; ++i) {
         if (props[i].ulPropTag == PR_DISPLAY_NAME_A && props[i].Value.lpszA != nullptr) {
@@ -71,7 +71,7 @@ extern "C" __attribute__((visibility("default"))) HRESULT WabShowDetails(const S
     }
     QDialog dialog(QApplication::activeWindow());
     dialog.setObjectName(QStringLiteral("WabDetailsDialog"));
-    const QString name = DisplayNameOf(props, count);
+    const QString name = ShownName(props, count);
     dialog.setWindowTitle(name.isEmpty() ? QStringLiteral("Properties")
                                          : name + QStringLiteral(" Properties"));
     dialog.setModal(true);
