@@ -4,6 +4,7 @@
 #include "cli/CompactList.h"
 #include "cli/TerminalProgress.h"
 #include "core/CsvWriter.h"
+#include "core/ExportRun.h"
 #include "platform/FileError.h"
 #include "platform/TextFile.h"
 
@@ -61,14 +62,6 @@ bool IsSameFile(const std::string& path, const struct stat& book) {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && info.st_dev == book.st_dev &&
            info.st_ino == book.st_ino;
-}
-
-long long CountCovered(const ListControl& list, ExportScope scope) {
-    long long count = 0;
-    for (int i = list.GetNextItem(-1, scope); i >= 0; i = list.GetNextItem(i, scope)) {
-        ++count;
-    }
-    return count;
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev sqlite3 nlohmann-json3-dev
   qt6-base-dev libgl-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core openbox xdotool imagemagick
   valgrind dpkg-dev file time
 )
 

@@ -144,6 +144,8 @@ void MainDialogTest::startUp_data() {
     QTest::newRow("slash flag, then a name") << QStringList{"/x", m_book} << Names(kContacts);
     QTest::newRow("two names: the first") << QStringList{m_otherBook, m_book} << otherNames;
     QTest::newRow("unopenable name") << QStringList{m_dir.path() + "/missing.wab"} << QStringList{};
+    QTest::newRow("missing book at the root")
+        << QStringList{"/quorvel-missing.wab"} << QStringList{};
 }
 
 void MainDialogTest::startUp() {
@@ -158,8 +160,12 @@ void MainDialogTest::startUp() {
         exportEnabled = dialog->GetDlgItem(IDC_EXPORT)->isEnabled();
         QTest::mouseClick(dialog->GetDlgItem(IDCANCEL), Qt::LeftButton);  // Exit
     }});
+    std::vector<std::string> bytes;
+    for (const QString& argument : arguments) {
+        bytes.push_back(QFile::encodeName(argument).toStdString());
+    }
     CConverterApp app;
-    QCOMPARE(app.InitInstance(arguments), FALSE);
+    QCOMPARE(app.InitInstance(bytes), FALSE);
     QVERIFY(app.m_pMainWnd == nullptr);
     if (listed.isEmpty()) {
         QVERIFY(script.Seen().empty());
