@@ -118,8 +118,8 @@ void CMainDlg::FillContactList() {
         // Told once, over the window, when the window is up.
         QTimer::singleShot(0, this, [this, listed = list.GetItemCount()] {
             QMessageBox::warning(this, windowTitle(),
-                                 tr("The address book could be read only in part: the list shows "
-                                    "the %1 contacts read before the error.")
+                                 tr("The address book could be read only in part. Contacts "
+                                    "listed: %1.")
                                      .arg(listed));
         });
     }
@@ -209,7 +209,7 @@ void CMainDlg::RedrawNow(bool wasActive) {
     if (wasActive && !isActiveWindow()) {
         QEventLoop loop;
         QTimer::singleShot(kActivationWaitMs, &loop, &QEventLoop::quit);
-        connect(qApp, &QGuiApplication::focusWindowChanged, &loop, [this, &loop] {
+        connect(qGuiApp, &QGuiApplication::focusWindowChanged, &loop, [this, &loop] {
             if (isActiveWindow()) {
                 loop.quit();
             }
