@@ -711,7 +711,7 @@ void MainDialogTest::incompleteBook() {
         steps.insert(steps.end(), {ClickControl(IDC_EXPORT_VCARD), ClickButton("OK")});
         ModalScript script(steps);
         OpenDialog d("fake.wab");
-        QTest::qWait(50);
+        QTRY_COMPARE(script.Seen().size(), std::size_t{fillMessage.isEmpty() ? 0u : 1u});
         d.files.Answer(out.toStdString());
         QTest::mouseClick(d.Button(IDC_EXPORT_ALL), Qt::LeftButton);
         QStringList texts;
