@@ -22,6 +22,9 @@
 #include <QTest>
 #include <QThread>
 
+#include <sys/prctl.h>
+
+#include <csignal>
 #include <memory>
 
 namespace {
@@ -38,6 +41,10 @@ class XServer {
 
     // Empty when the server and the window manager run; else why not.
     QString Start(const QString& home) {
+        // Both end with the test, however it ends.
+        for (QProcess* process : {&m_server, &m_windowManager}) {
+            process->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        }
         const QString xvfb = QStandardPaths::findExecutable("Xvfb");
         const QString openbox = QStandardPaths::findExecutable("openbox");
         if (xvfb.isEmpty() || openbox.isEmpty()) {
@@ -54,7 +61,7 @@ class XServer {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("HOME", home);
         m_windowManager.setProcessEnvironment(environment);
-        m_windowManager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_windowManager.setStandardErrorFile(QProcess::nullDevice());
         // openbox runs the startup command once it manages the screen.
         const QString ready = home + "/openbox-ready";
         m_windowManager.start(openbox, {"--sm-disable", "--startup", "touch " + ready});
