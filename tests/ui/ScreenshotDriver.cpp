@@ -1,6 +1,7 @@
 // quorvel-screenshots BOOK OUTDIR: shows the main dialog on BOOK and saves
 // pictures of it with a selection, of "Export Type?", of the About box, of
-// the window while Export All runs and of "Export Complete" into OUTDIR. Used by scripts/screenshot.sh.
+// the window while Export All runs and of "Export Complete" into OUTDIR.
+// Used by scripts/screenshot.sh.
 #include "UiTestSupport.h"
 
 #include "addressbook/AddressBookSession.h"
