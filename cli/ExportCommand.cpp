@@ -5,6 +5,7 @@
 #include "cli/ContactSelection.h"
 #include "cli/TerminalProgress.h"
 #include "core/CsvWriter.h"
+#include "core/ExportRun.h"
 #include "platform/FileError.h"
 #include "platform/TextFile.h"
 
@@ -82,14 +83,6 @@ std::string ExportSummary(long long written, const ExportOptions& options) {
         summary += ", the header line to " + Title(options.header);
     }
     return summary + "\n";
-}
-
-long long CountCovered(const ListControl& list, ExportScope scope) {
-    long long count = 0;
-    for (int i = list.GetNextItem(-1, scope); i >= 0; i = list.GetNextItem(i, scope)) {
-        ++count;
-    }
-    return count;
 }
 
 }  // namespace

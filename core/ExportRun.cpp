@@ -16,10 +16,7 @@ template <typename WriteContact>
 std::size_t RunExport(const ListControl& list, ExportScope scope, ProgressControl& progress,
                       ContactSource& source, bool enableProgress, WriteContact writeContact) {
     const unsigned flags = scope & 0xFFFFu;
-    int count = 0;
-    for (int i = list.GetNextItem(-1, flags); i != -1; i = list.GetNextItem(i, flags)) {
-        ++count;
-    }
+    const int count = CountCovered(list, scope);
     if (count == 0) {
         return 0;
     }
@@ -49,6 +46,15 @@ std::size_t RunExport(const ListControl& list, ExportScope scope, ProgressContro
 }
 
 }  // namespace
+
+int CountCovered(const ListControl& list, ExportScope scope) {
+    const unsigned flags = scope & 0xFFFFu;
+    int count = 0;
+    for (int i = list.GetNextItem(-1, flags); i != -1; i = list.GetNextItem(i, flags)) {
+        ++count;
+    }
+    return count;
+}
 
 std::size_t ExportVCards(OutputFile& file, const ListControl& list, ExportScope scope,
                          ProgressControl& progress, ContactSource& source) {

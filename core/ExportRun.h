@@ -8,6 +8,9 @@
 
 #include <cstddef>
 
+// How many list items scope covers.
+int CountCovered(const ListControl& list, ExportScope scope);
+
 // Both runs write every list item that scope covers, in list order, while
 // moving the progress bar; they return the number of covered items that were
 // left out because their entry could not be read. A FileError from the file

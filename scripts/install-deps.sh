@@ -14,7 +14,7 @@ package=(dpkg-dev file)
 tests=(
   git clang-format clang libclang-rt-14-dev llvm
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3
-  xvfb xauth fonts-dejavu-core valgrind time
+  xvfb xauth fonts-dejavu-core openbox xdotool imagemagick valgrind time
   lintian appstream desktop-file-utils mandoc
 )
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Saves PNG pictures of the desktop program into out/: the main window with a
-# selection, "Export Type?", the About box and "Export Complete", shown on the
-# example book under a virtual X server.
+# selection, "Export Type?", the About box, the window during Export All (as
+# the screen shows it) and "Export Complete", shown on the example book under
+# a virtual X server.
 # Usage: scripts/screenshot.sh [BOOK.wab]   (default: the example book)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -3,12 +3,36 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QItemSelectionModel>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
+
+namespace {
+
+// Draws the selection only while the list has the focus; the selection itself
+// is kept.
+class FocusedSelectionDelegate final : public QStyledItemDelegate {
+  public:
+    explicit FocusedSelectionDelegate(QListView* view) : QStyledItemDelegate(view), m_view(view) {}
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!m_view->hasFocus()) {
+            option->state &= ~QStyle::State_Selected;
+        }
+    }
+
+  private:
+    QListView* m_view;
+};
+
+}  // namespace
 
 ContactListView::ContactListView(QWidget* parent)
     : QListView(parent), m_pModel(new ContactListModel(this)) {
     setModel(m_pModel);
+    setItemDelegate(new FocusedSelectionDelegate(this));
     setViewMode(QListView::ListMode);
     setFlow(QListView::TopToBottom);
     setWrapping(true);
@@ -33,6 +57,16 @@ void ContactListView::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) {
         UpdateColumnWidth();
     }
+}
+
+void ContactListView::focusInEvent(QFocusEvent* event) {
+    QListView::focusInEvent(event);
+    viewport()->update();
+}
+
+void ContactListView::focusOutEvent(QFocusEvent* event) {
+    QListView::focusOutEvent(event);
+    viewport()->update();
 }
 
 void ContactListView::UpdateColumnWidth() {

@@ -7,7 +7,8 @@
 
 // The contact list (IDC_CONTACT_LIST): a sorted list in list mode, whose
 // items flow down in columns, with extended selection, each item holding its
-// EntryRef. It is the list control that the session fills and the export runs
+// EntryRef. Without LVS_SHOWSELALWAYS the selection shows only while the list
+// has the focus. It is the list control that the session fills and the export runs
 // walk.
 class ContactListView : public QListView, public ListControl {
     Q_OBJECT
@@ -31,6 +32,9 @@ class ContactListView : public QListView, public ListControl {
 
   protected:
     void changeEvent(QEvent* event) override;
+    // The selection is drawn only while the list has the focus.
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   signals:
     // Any change of an item's state: selection or focus.

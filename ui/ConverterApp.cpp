@@ -4,34 +4,33 @@
 #include "ui/ContactListView.h"
 #include "ui/MainDlg.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
+#include <sys/stat.h>
 
 #include <iostream>
 #include <memory>
 
-bool IsCommandLineFlag(const QString& argument) {
-    if (argument.startsWith(QLatin1Char('-'))) {
-        return true;
+bool IsSlashFlag(std::string_view argument) {
+    if (argument.empty() || argument.front() != '/' ||
+        argument.find_first_of("/.", 1) != std::string_view::npos) {
+        return false;
     }
-    // "/x" is a flag; an absolute path such as "/home/me/book.wab" is a name.
-    return argument.startsWith(QLatin1Char('/')) && argument.indexOf(QLatin1Char('/'), 1) < 0 &&
-           !QFileInfo::exists(argument);
+    struct stat info;
+    return stat(std::string(argument).c_str(), &info) != 0;
 }
 
-void ParseCommandLine(const QStringList& arguments, CCommandLineInfo& info) {
-    for (const QString& argument : arguments) {
+bool IsCommandLineFlag(std::string_view argument) {
+    return (!argument.empty() && argument.front() == '-') || IsSlashFlag(argument);
+}
+
+void ParseCommandLine(const std::vector<std::string>& arguments, CCommandLineInfo& info) {
+    for (const std::string& argument : arguments) {
         if (!IsCommandLineFlag(argument) && info.m_strFileName.empty()) {
-            info.m_strFileName = argument.toLocal8Bit().toStdString();
+            info.m_strFileName = argument;
         }
     }
 }
 
-BOOL CConverterApp::InitInstance() {
-    return InitInstance(QCoreApplication::arguments().mid(1));
-}
-
-BOOL CConverterApp::InitInstance(const QStringList& arguments) {
+BOOL CConverterApp::InitInstance(const std::vector<std::string>& arguments) {
     auto dlg = std::make_unique<CMainDlg>(nullptr);
     m_pMainWnd = dlg.get();
     m_nExitCode = 0;

@@ -2,9 +2,9 @@
 
 #include "ui/WinBool.h"
 
-#include <QStringList>
-
 #include <string>
+#include <string_view>
+#include <vector>
 
 class CMainDlg;
 
@@ -15,22 +15,24 @@ struct CCommandLineInfo {
     std::string m_strFileName;
 };
 
-// A flag begins with a hyphen, or with a slash when it is a single word
-// ("/x") that names no file: absolute paths are names.
-bool IsCommandLineFlag(const QString& argument);
+// A flag in the Windows manner: a slash and one word without a dot ("/x")
+// that names no file. An argument with a second slash or a dot is a path.
+bool IsSlashFlag(std::string_view argument);
 
-// Fills the record from the arguments after the program name.
-void ParseCommandLine(const QStringList& arguments, CCommandLineInfo& info);
+// A flag begins with a hyphen, or is a slash flag.
+bool IsCommandLineFlag(std::string_view argument);
+
+// Fills the record from the arguments after the program name, as the bytes
+// the system gave (a file name need not be UTF-8).
+void ParseCommandLine(const std::vector<std::string>& arguments, CCommandLineInfo& info);
 
 // The application: start-up opens the book, runs the main dialog modally and
 // deletes the session when the dialog has closed.
 class CConverterApp {
   public:
-    // Start-up on the process's own command line. Always FALSE: no message
-    // loop runs outside the dialog.
-    BOOL InitInstance();
-    // Start-up on the given arguments (those after the program name).
-    BOOL InitInstance(const QStringList& arguments);
+    // Start-up on the arguments after the program name. Always FALSE: no
+    // message loop runs outside the dialog.
+    BOOL InitInstance(const std::vector<std::string>& arguments);
 
     // The main window while start-up runs the dialog; null otherwise.
     CMainDlg* m_pMainWnd = nullptr;

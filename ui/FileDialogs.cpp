@@ -1,9 +1,14 @@
 #include "ui/FileDialogs.h"
 
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QString>
 
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 std::string FilterDescriptions(const char* barFilter) {
     // Pairs of description and pattern, separated by bars; only the
@@ -29,8 +34,108 @@ std::string FilterDescriptions(const char* barFilter) {
     return result;
 }
 
+namespace {
+
+bool HasWildcard(const QString& name) {
+    return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
+}
+
+// The one entry of folder whose name Qt shows as shown; empty when there is
+// none or more than one.
+std::string EntryShownAs(const std::string& folder, const QString& shown) {
+    std::error_code error;
+    std::string found;
+    int matches = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(folder.empty() ? "/" : folder, error)) {
+        const std::string name = entry.path().filename().native();
+        if (QFile::decodeName(QByteArray::fromStdString(name)) == shown) {
+            found = name;
+            ++matches;
+        }
+    }
+    return matches == 1 ? found : std::string();
+}
+
+// A file dialog that takes a name holding a wildcard for a filter.
+class WildcardFileDialog final : public QFileDialog {
+  public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (files.isEmpty()) {
+            return;
+        }
+        const QFileInfo chosen(files.front());
+        if (HasWildcard(chosen.fileName())) {
+            ShowOnly(chosen);
+            return;
+        }
+        // Qt looked for the file under a name decoded as UTF-8; one whose
+        // name is not UTF-8 is found only under its own bytes.
+        if (acceptMode() == AcceptSave && !chosen.exists()) {
+            const std::string bytes = FileSystemName(files.front());
+            if (bytes != QFile::encodeName(files.front()).toStdString() &&
+                std::filesystem::exists(bytes) && !AskToReplace(chosen.fileName())) {
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+
+  private:
+    // Lists only the names that match the pattern, in the pattern's folder;
+    // the pattern stays in the name field.
+    void ShowOnly(const QFileInfo& pattern) {
+        if (pattern.dir() != directory() && pattern.dir().exists()) {
+            setDirectory(pattern.dir());
+        }
+        QStringList filters = nameFilters();
+        QString filter = pattern.fileName();
+        for (const QString& existing : filters) {
+            if (existing.endsWith(QLatin1Char('(') + filter + QLatin1Char(')'))) {
+                filter = existing;
+            }
+        }
+        if (!filters.contains(filter)) {
+            setNameFilters(filters << filter);
+        }
+        selectNameFilter(filter);
+        selectFile(pattern.fileName());
+    }
+
+    bool AskToReplace(const QString& name) {
+        return QMessageBox::warning(this, windowTitle(),
+                                    tr("%1 already exists.\nDo you want to replace it?").arg(name),
+                                    QMessageBox::Yes | QMessageBox::No,
+                                    QMessageBox::No) == QMessageBox::Yes;
+    }
+};
+
+}  // namespace
+
+std::string FileSystemName(const QString& path) {
+    if (!path.contains(QChar::ReplacementCharacter)) {
+        return QFile::encodeName(path).toStdString();
+    }
+    std::string result;
+    const QStringList parts = path.split(QLatin1Char('/'));
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0) {
+            result += '/';
+        }
+        std::string part;
+        if (parts[i].contains(QChar::ReplacementCharacter)) {
+            part = EntryShownAs(result, parts[i]);
+        }
+        result += part.empty() ? QFile::encodeName(parts[i]).toStdString() : part;
+    }
+    return result;
+}
+
 std::optional<std::string> QtFileDialogs::Run(const FileDialogParams& params) {
-    QFileDialog dialog(nullptr);
+    WildcardFileDialog dialog(nullptr);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setWindowTitle(params.open ? QStringLiteral("Open") : QStringLiteral("Save As"));
     dialog.setAcceptMode(params.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
@@ -45,5 +150,5 @@ std::optional<std::string> QtFileDialogs::Run(const FileDialogParams& params) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().front().toLocal8Bit().toStdString();
+    return FileSystemName(dialog.selectedFiles().front());
 }

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+class QString;
+
 // One file dialog as the commands ask for it: open or save, the default
 // extension, the initial file name and the filter in the bar-separated form.
 // Save dialogs ask before they replace an existing file.
@@ -35,7 +37,13 @@ class FileDialogs {
 // the pattern it names in parentheses, as a file dialog shows it.
 std::string FilterDescriptions(const char* barFilter);
 
-// The desktop's file dialog.
+// The bytes of a path that Qt shows as path. Qt decodes file names as UTF-8
+// and puts U+FFFD for bytes that are not; such a name is found again in its
+// folder's own listing.
+std::string FileSystemName(const QString& path);
+
+// The desktop's file dialog. A name holding `*` or `?` filters the folder's
+// listing and never ends the dialog.
 class QtFileDialogs final : public FileDialogs {
   public:
     std::optional<std::string> Run(const FileDialogParams& params) override;

@@ -2,6 +2,7 @@
 
 #include "addressbook/AddressBookSession.h"
 #include "core/CsvWriter.h"
+#include "core/ExportRun.h"
 #include "platform/FileError.h"
 #include "ui/AboutDlg.h"
 #include "ui/ContactListView.h"
@@ -12,10 +13,15 @@
 #include "ui/resources/MainIcon.h"
 #include "ui/resources/StringTable.h"
 
+#include <QEventLoop>
+#include <QFile>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressBar>
+#include <QTimer>
+#include <QWindow>
 
 #include <memory>
 
@@ -23,6 +29,10 @@ namespace {
 
 // The system's standard icon size.
 constexpr int kIconSize = 32;
+
+// How long an export waits for the window to be active again before it
+// paints the window and starts.
+constexpr int kActivationWaitMs = 500;
 
 CMainDlg& Self(CDialog& dialog) {
     return static_cast<CMainDlg&>(dialog);
@@ -102,8 +112,17 @@ bool CMainDlg::SessionOpened() const {
 void CMainDlg::FillContactList() {
     ContactListView& list = ContactList();
     list.BeginFill();
-    m_pSession->FillList(list);
+    const HRESULT filled = m_pSession->FillList(list);
     list.EndFill();
+    if (FAILED(filled)) {
+        // Told once, over the window, when the window is up.
+        QTimer::singleShot(0, this, [this, listed = list.GetItemCount()] {
+            QMessageBox::warning(this, windowTitle(),
+                                 tr("The address book could be read only in part. Contacts "
+                                    "listed: %1.")
+                                     .arg(listed));
+        });
+    }
 }
 
 void CMainDlg::OnSysCommand(unsigned nID, std::intptr_t lParam) {
@@ -181,7 +200,23 @@ bool CMainDlg::OpenOutputFile(TextFile& file, const std::string& path) {
     return false;
 }
 
-void CMainDlg::RedrawNow() {
+void CMainDlg::RedrawNow(bool wasActive) {
+    // A window manager takes the closed file dialog's frame away a moment
+    // later, and only then may the window be drawn where the dialog was: a
+    // window that was active when the command began is waited for (handling
+    // the window system's events, never the person's input) until it is
+    // active again, for half a second at most.
+    if (wasActive && !isActiveWindow()) {
+        QEventLoop loop;
+        QTimer::singleShot(kActivationWaitMs, &loop, &QEventLoop::quit);
+        connect(qGuiApp, &QGuiApplication::focusWindowChanged, &loop, [this, &loop] {
+            if (isActiveWindow()) {
+                loop.quit();
+            }
+        });
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     repaint();
 }
 
@@ -189,6 +224,7 @@ void CMainDlg::ExportContacts(ExportScope scope, bool disableExportAfter) {
     if (!SessionOpened()) {
         return;
     }
+    const bool wasActive = isActiveWindow();
     CExportTypeDlg typeDlg;
     TextFile file;
     const int kind = typeDlg.DoModal();
@@ -202,7 +238,7 @@ void CMainDlg::ExportContacts(ExportScope scope, bool disableExportAfter) {
             }
             WriteCsvHeader(file);
             file.Close();
-            RedrawNow();
+            RedrawNow(wasActive);
             dataDialog = &kCsvFileDialog;
             break;
         }
@@ -221,19 +257,20 @@ void CMainDlg::ExportContacts(ExportScope scope, bool disableExportAfter) {
     if (!path || !OpenOutputFile(file, *path)) {
         return;
     }
-    RedrawNow();
+    RedrawNow(wasActive);
 
     ContactListView& list = ContactList();
+    std::size_t leftOut = 0;
     switch (kind) {
         case IDC_EXPORT_CSV_SPLIT:
-            m_pSession->ExportCsv(file, list, scope, m_progress);
+            leftOut = m_pSession->ExportCsv(file, list, scope, m_progress);
             break;
         case IDC_EXPORT_VCARD:
-            m_pSession->ExportVCards(file, list, scope, m_progress);
+            leftOut = m_pSession->ExportVCards(file, list, scope, m_progress);
             break;
         default:
             WriteCsvHeader(file);
-            m_pSession->ExportCsv(file, list, scope, m_progress);
+            leftOut = m_pSession->ExportCsv(file, list, scope, m_progress);
             break;
     }
     file.Close();
@@ -241,8 +278,25 @@ void CMainDlg::ExportContacts(ExportScope scope, bool disableExportAfter) {
     if (disableExportAfter) {
         GetDlgItem(IDC_EXPORT)->setEnabled(false);
     }
-    CExportDoneDlg doneDlg;
-    doneDlg.DoModal();
+    ReportExportDone(leftOut, CountCovered(list, scope), *path);
+}
+
+void CMainDlg::ReportExportDone(std::size_t leftOut, int covered, const std::string& path) {
+    if (leftOut == 0) {
+        CExportDoneDlg doneDlg;
+        doneDlg.DoModal();
+        return;
+    }
+    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
+    QMessageBox::warning(
+        this, windowTitle(),
+        (leftOut == 1 ? tr("Export finished, but %1 of %2 contacts could not be read and is "
+                           "missing from %3")
+                      : tr("Export finished, but %1 of %2 contacts could not be read and are "
+                           "missing from %3"))
+            .arg(leftOut)
+            .arg(covered)
+            .arg(name));
 }
 
 void CMainDlg::OnProperties() {

@@ -8,6 +8,7 @@
 
 #include <QIcon>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -56,8 +57,11 @@ class CMainDlg : public CDialog {
     void ExportContacts(ExportScope scope, bool disableExportAfter);
     // Opens an output file; tells the person when it cannot be opened.
     bool OpenOutputFile(TextFile& file, const std::string& path);
-    // Repaints the dialog at once, before a long run.
-    void RedrawNow();
+    // "Export Complete" for a complete export; else what is missing.
+    void ReportExportDone(std::size_t leftOut, int covered, const std::string& path);
+    // Repaints the dialog at once, before a long run, once the window
+    // manager has taken a closed dialog away from over it.
+    void RedrawNow(bool wasActive);
 
     QtFileDialogs m_desktopDialogs;
     FileDialogs* m_pFileDialogs = &m_desktopDialogs;

@@ -3,9 +3,13 @@
 #include "ui/ConverterApp.h"
 
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -41,6 +45,14 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
-    theApp.InitInstance();
+    // Qt's file dialog saves its history and last folder as user settings;
+    // the program keeps nothing between runs, so they go to a scratch folder
+    // removed at exit.
+    const QTemporaryDir scratchSettings;
+    if (scratchSettings.isValid()) {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratchSettings.path());
+    }
+    // QApplication has taken its own options out of argv.
+    theApp.InitInstance(std::vector<std::string>(argv + 1, argv + argc));
     return theApp.m_nExitCode;
 }

@@ -3,6 +3,7 @@
 #include "UiTestSupport.h"
 
 #include "addressbook/AddressBookSession.h"
+#include "tests/addressbook/FakeWab.h"
 #include "ui/ContactListView.h"
 #include "ui/ConverterApp.h"
 #include "ui/MainDlg.h"
@@ -13,13 +14,19 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 namespace {
@@ -75,6 +82,23 @@ QStringList ItemTexts(const ContactListView& list) {
     return texts;
 }
 
+// The names a file dialog's listing offers.
+QStringList ListedNames(const QListView* view) {
+    QStringList names;
+    if (view == nullptr) {
+        return names;
+    }
+    const QModelIndex root = view->rootIndex();
+    for (int row = 0; row < view->model()->rowCount(root); ++row) {
+        const QModelIndex item = view->model()->index(row, 0, root);
+        if (view->model()->flags(item).testFlag(Qt::ItemIsEnabled)) {
+            names << item.data().toString();
+        }
+    }
+    names.sort();
+    return names;
+}
+
 QStringList Names(const std::vector<TestContact>& contacts) {
     QStringList names;
     for (const TestContact& c : contacts) {
@@ -111,6 +135,8 @@ class MainDialogTest : public QObject {
     void browse();
     void browseToBadFile();
     void writeFailureReported();
+    void incompleteBook_data();
+    void incompleteBook();
     void properties();
     void desktopFileDialogs_data();
     void desktopFileDialogs();
@@ -125,6 +151,8 @@ class MainDialogTest : public QObject {
 void MainDialogTest::initTestCase() {
     QVERIFY(m_dir.isValid());
     qputenv("XDG_DATA_HOME", (m_dir.path() + "/data").toLocal8Bit());
+    // Qt's file dialog keeps its settings here, not in the real home.
+    qputenv("XDG_CONFIG_HOME", (m_dir.path() + "/config").toLocal8Bit());
     m_book = MakeBook(m_dir.path(), "book", kContacts);
     m_otherBook =
         MakeBook(m_dir.path(), "other", {{"Zoe Zimmer", "zoe@example.org"}, {"Yann Young", ""}});
@@ -144,6 +172,8 @@ void MainDialogTest::startUp_data() {
     QTest::newRow("slash flag, then a name") << QStringList{"/x", m_book} << Names(kContacts);
     QTest::newRow("two names: the first") << QStringList{m_otherBook, m_book} << otherNames;
     QTest::newRow("unopenable name") << QStringList{m_dir.path() + "/missing.wab"} << QStringList{};
+    QTest::newRow("missing book at the root")
+        << QStringList{"/quorvel-missing.wab"} << QStringList{};
 }
 
 void MainDialogTest::startUp() {
@@ -158,8 +188,12 @@ void MainDialogTest::startUp() {
         exportEnabled = dialog->GetDlgItem(IDC_EXPORT)->isEnabled();
         QTest::mouseClick(dialog->GetDlgItem(IDCANCEL), Qt::LeftButton);  // Exit
     }});
+    std::vector<std::string> bytes;
+    for (const QString& argument : arguments) {
+        bytes.push_back(QFile::encodeName(argument).toStdString());
+    }
     CConverterApp app;
-    QCOMPARE(app.InitInstance(arguments), FALSE);
+    QCOMPARE(app.InitInstance(bytes), FALSE);
     QVERIFY(app.m_pMainWnd == nullptr);
     if (listed.isEmpty()) {
         QVERIFY(script.Seen().empty());
@@ -282,9 +316,25 @@ void MainDialogTest::systemMenuEntries() {
 void MainDialogTest::exportEnabledThroughSelections() {
     OpenDialog d(m_book);
     const QString out = m_dir.path() + "/sel.vcf";
+    d.dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d.dialog));
     d.ClickItem(3);
     QCOMPARE(d.dialog.m_lastSelected, 3);
     QVERIFY(d.ExportEnabled());
+    // The selection is drawn only while the list has the focus, and kept.
+    const auto highlighted = [&d] {
+        const QImage shown = d.List().viewport()->grab().toImage();
+        const QRect item = d.List().visualRect(d.List().model()->index(3, 0));
+        const QRgb base = d.List().palette().color(QPalette::Base).rgb();
+        return shown.pixel(item.left() + 1, item.center().y()) != base;
+    };
+    QVERIFY(highlighted());
+    QTest::keyClick(&d.List(), Qt::Key_Tab);
+    QVERIFY(!d.List().hasFocus());
+    QVERIFY(!highlighted());
+    QCOMPARE(d.List().GetNextItem(-1, LVNI_SELECTED), 3);
+    QTest::keyClick(d.dialog.focusWidget(), Qt::Key_Backtab);
+    QVERIFY(highlighted());
     d.ClickItem(1);  // only item 1, before the last chosen: nothing changes
     QCOMPARE(d.dialog.m_lastSelected, 3);
     d.ClickItem(7, true);
@@ -612,6 +662,73 @@ void MainDialogTest::writeFailureReported() {
     QVERIFY(d.dialog.isVisible());
 }
 
+void MainDialogTest::incompleteBook_data() {
+    QTest::addColumn<QList<int>>("unreadable");  // entries that cannot be opened
+    QTest::addColumn<int>("queryFailAt");        // the listing call that fails; -1: none
+    QTest::addColumn<QString>("fillMessage");
+    QTest::addColumn<QString>("exportMessage");  // "%1": the output file
+    QTest::newRow("one contact unreadable")
+        << QList<int>{2} << -1 << ""
+        << "Export finished, but 1 of 3 contacts could not be read and is missing from %1";
+    QTest::newRow("two contacts unreadable")
+        << QList<int>{0, 2} << -1 << ""
+        << "Export finished, but 2 of 3 contacts could not be read and are missing from %1";
+    QTest::newRow("listing fails part-way")
+        << QList<int>{} << 2 << "The address book could be read only in part. Contacts listed: 2."
+        << "Export Complete";
+}
+
+void MainDialogTest::incompleteBook() {
+    QFETCH(QList<int>, unreadable);
+    QFETCH(int, queryFailAt);
+    QFETCH(QString, fillMessage);
+    QFETCH(QString, exportMessage);
+    void* library = dlopen(FAKE_WAB_PATH, RTLD_NOW | RTLD_LOCAL);
+    QVERIFY2(library != nullptr, dlerror());
+    auto state = reinterpret_cast<FakeWabStateFunction>(dlsym(library, "GetFakeWabState"));
+    QVERIFY(state != nullptr);
+    FakeWabState& book = *state();
+    book = FakeWabState();
+    for (const char* name : {"Cleo", "Anna", "Bert"}) {
+        FakeEntry entry;
+        entry.name = name;
+        entry.id = {static_cast<BYTE>(name[0]), 0x11};
+        entry.props = {{PR_DISPLAY_NAME_A, name}};
+        book.entries.push_back(entry);
+    }
+    for (int index : unreadable) {
+        book.entries[static_cast<std::size_t>(index)].failOpen = true;
+    }
+    book.queryFailAt = queryFailAt;
+    book.queryFailCode = MAPI_E_CORRUPT_DATA;
+    qputenv("QUORVEL_WAB_DLLPATH", FAKE_WAB_PATH);
+    const QString out = m_dir.path() + "/incomplete.vcf";
+    {
+        std::vector<ModalScript::Step> steps;
+        if (!fillMessage.isEmpty()) {
+            steps.push_back(ClickButton("OK"));
+        }
+        steps.insert(steps.end(), {ClickControl(IDC_EXPORT_VCARD), ClickButton("OK")});
+        ModalScript script(steps);
+        OpenDialog d("fake.wab");
+        QTRY_COMPARE(script.Seen().size(), std::size_t{fillMessage.isEmpty() ? 0u : 1u});
+        d.files.Answer(out.toStdString());
+        QTest::mouseClick(d.Button(IDC_EXPORT_ALL), Qt::LeftButton);
+        QStringList texts;
+        for (const SeenWindow& seen : script.Seen()) {
+            texts << seen.text;
+        }
+        QStringList expected{"",
+                             exportMessage.contains("%1") ? exportMessage.arg(out) : exportMessage};
+        if (!fillMessage.isEmpty()) {
+            expected.prepend(fillMessage);
+        }
+        QCOMPARE(texts, expected);
+    }
+    qunsetenv("QUORVEL_WAB_DLLPATH");
+    dlclose(library);
+}
+
 void MainDialogTest::properties() {
     OpenDialog d(m_book);
     {
@@ -635,22 +752,31 @@ void MainDialogTest::desktopFileDialogs_data() {
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("initial");
+    QTest::addColumn<QByteArray>("existing");  // chosen by its shown name; else "chosen"
     QTest::newRow("book") << 0 << "Open"
                           << "wab"
                           << "Windows Address Book (*.wab);;vCard files (*.vcf)"
-                          << "*.wab";
+                          << "*.wab" << QByteArray();
     QTest::newRow("header") << 1 << "Save As"
                             << "csv"
                             << "Header (CSV) (*.csv)"
-                            << "*.csv";
+                            << "*.csv" << QByteArray();
     QTest::newRow("csv") << 2 << "Save As"
                          << "csv"
                          << "Comma Separated Values (CSV) (*.csv)"
-                         << "*.csv";
+                         << "*.csv" << QByteArray();
     QTest::newRow("vcard") << 3 << "Save As"
                            << "vcf"
                            << "vCard files (vcf) (*.vcf)"
-                           << "*.vcf";
+                           << "*.vcf" << QByteArray();
+    QTest::newRow("Latin-1 book") << 0 << "Open"
+                                  << "wab"
+                                  << "Windows Address Book (*.wab);;vCard files (*.vcf)"
+                                  << "*.wab" << QByteArray("caf\xe9.wab");
+    QTest::newRow("Latin-1 vCard file, replaced") << 3 << "Save As"
+                                                  << "vcf"
+                                                  << "vCard files (vcf) (*.vcf)"
+                                                  << "*.vcf" << QByteArray("caf\xe9.vcf");
 }
 
 void MainDialogTest::desktopFileDialogs() {
@@ -659,40 +785,69 @@ void MainDialogTest::desktopFileDialogs() {
     QFETCH(QString, suffix);
     QFETCH(QString, filter);
     QFETCH(QString, initial);
+    QFETCH(QByteArray, existing);
     const FileDialogParams* params[] = {&kAddressBookDialog, &kHeaderFileDialog, &kCsvFileDialog,
                                         &kVCardFileDialog};
+    QTemporaryDir folder(m_dir.path() + "/files-XXXXXX");
+    const QByteArray folderBytes = QFile::encodeName(folder.path()) + "/";
+    WriteAll(folder.path() + "/other.txt", "x");
+    if (!existing.isEmpty()) {
+        QVERIFY(std::ofstream((folderBytes + existing).toStdString()).good());
+    }
+    const bool replaces = !existing.isEmpty() && which != 0;
     QtFileDialogs dialogs;
     QString shownSuffix;
     QStringList shownFilters;
     QString shownName;
+    QStringList listedForPattern;
     QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
-    // Cancel first, then a name without its extension.
+    // Cancel first; then Enter on the wildcard names, which filter the
+    // listing and leave the dialog open, and a name without its extension.
     for (const bool accept : {false, true}) {
         ModalScript script({[&](QWidget* window) {
-            auto* dialog = qobject_cast<QFileDialog*>(window);
-            QVERIFY(dialog != nullptr);
-            shownSuffix = dialog->defaultSuffix();
-            shownFilters = dialog->nameFilters();
-            mode = dialog->acceptMode();
-            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-            QVERIFY(name != nullptr);
-            shownName = name->text();
-            if (!accept) {
-                dialog->reject();
-                return;
-            }
-            dialog->setDirectory(m_dir.path());
-            name->setText("chosen");
-            QTest::keyClick(name, Qt::Key_Return);
-        }});
+                                auto* dialog = qobject_cast<QFileDialog*>(window);
+                                QVERIFY(dialog != nullptr);
+                                shownSuffix = dialog->defaultSuffix();
+                                shownFilters = dialog->nameFilters();
+                                mode = dialog->acceptMode();
+                                auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+                                QVERIFY(name != nullptr);
+                                shownName = name->text();
+                                if (!accept) {
+                                    dialog->reject();
+                                    return;
+                                }
+                                dialog->setDirectory(folder.path());
+                                QCOMPARE(name->text(), initial);
+                                QTest::keyClick(name, Qt::Key_Return);
+                                QVERIFY(dialog->isVisible());
+                                name->setText("*.t?t");
+                                QTest::keyClick(name, Qt::Key_Return);
+                                QVERIFY(dialog->isVisible());
+                                auto* view = dialog->findChild<QListView*>("listView");
+                                QTRY_COMPARE(ListedNames(view), QStringList{"other.txt"});
+                                name->setText(existing.isEmpty() ? QStringLiteral("chosen")
+                                                                 : QFile::decodeName(existing));
+                                // From the dialog's own loop, so that the
+                                // question it may ask comes to the next step.
+                                QTimer::singleShot(
+                                    0, name, [name] { QTest::keyClick(name, Qt::Key_Return); });
+                            },
+                            ClickButton("Yes")});
         const std::optional<std::string> path = dialogs.Run(*params[which]);
-        QCOMPARE(script.Titles(), QStringList{title});
         if (!accept) {
+            QCOMPARE(script.Titles(), QStringList{title});
             QVERIFY(!path);
         } else {
+            // Replacing a file is asked first.
+            QCOMPARE(script.Titles(), replaces ? (QStringList{title, title}) : QStringList{title});
             QVERIFY(path.has_value());
-            QCOMPARE(QString::fromStdString(*path), m_dir.path() + "/chosen." + suffix);
+            QCOMPARE(QByteArray::fromStdString(*path),
+                     folderBytes + (existing.isEmpty() ? "chosen." + suffix.toLatin1() : existing));
         }
+    }
+    if (!existing.isEmpty()) {
+        std::filesystem::remove((folderBytes + existing).toStdString());  // beyond QTemporaryDir
     }
     QCOMPARE(shownSuffix, suffix);
     QCOMPARE(shownFilters.join(";;"), filter);

@@ -221,25 +221,35 @@ void ResourcesTest::iconPosition() {
 }
 
 void ResourcesTest::parseCommandLine_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("fileName");
-    QTest::newRow("none") << QStringList{} << "";
-    QTest::newRow("one name") << QStringList{"a.wab"} << "a.wab";
-    QTest::newRow("flag then name") << QStringList{"-x", "a.wab"} << "a.wab";
-    QTest::newRow("slash flag") << QStringList{"/x", "b.wab"} << "b.wab";
-    QTest::newRow("two names") << QStringList{"a.wab", "b.wab"} << "a.wab";
-    QTest::newRow("flags only") << QStringList{"--x", "/y"} << "";
-    QTest::newRow("name with spaces") << QStringList{"my book.wab"} << "my book.wab";
-    QTest::newRow("absolute path") << QStringList{"/x", "/tmp/a.wab"} << "/tmp/a.wab";
-    QTest::newRow("existing file at the root") << QStringList{"/"} << "/";
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<QByteArray>("fileName");
+    QTest::newRow("none") << QByteArrayList{} << QByteArray();
+    QTest::newRow("one name") << QByteArrayList{"a.wab"} << QByteArray("a.wab");
+    QTest::newRow("flag then name") << QByteArrayList{"-x", "a.wab"} << QByteArray("a.wab");
+    QTest::newRow("slash flag") << QByteArrayList{"/x", "b.wab"} << QByteArray("b.wab");
+    QTest::newRow("two names") << QByteArrayList{"a.wab", "b.wab"} << QByteArray("a.wab");
+    QTest::newRow("flags only") << QByteArrayList{"--x", "/y"} << QByteArray();
+    QTest::newRow("name with spaces") << QByteArrayList{"my book.wab"} << QByteArray("my book.wab");
+    QTest::newRow("absolute path")
+        << QByteArrayList{"/x", "/tmp/a.wab"} << QByteArray("/tmp/a.wab");
+    QTest::newRow("missing folder")
+        << QByteArrayList{"/missing/book.wab"} << QByteArray("/missing/book.wab");
+    QTest::newRow("missing file at the root")
+        << QByteArrayList{"/book.wab"} << QByteArray("/book.wab");
+    QTest::newRow("existing file at the root") << QByteArrayList{"/"} << QByteArray("/");
+    QTest::newRow("Latin-1 name") << QByteArrayList{"caf\xe9.wab"} << QByteArray("caf\xe9.wab");
 }
 
 void ResourcesTest::parseCommandLine() {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, fileName);
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(QByteArray, fileName);
+    std::vector<std::string> bytes;
+    for (const QByteArray& argument : arguments) {
+        bytes.push_back(argument.toStdString());
+    }
     CCommandLineInfo info;
-    ::ParseCommandLine(arguments, info);
-    QCOMPARE(QString::fromStdString(info.m_strFileName), fileName);
+    ::ParseCommandLine(bytes, info);
+    QCOMPARE(QByteArray::fromStdString(info.m_strFileName), fileName);
 }
 
 void ResourcesTest::listKeepsNameOrder() {

@@ -1,6 +1,7 @@
 // quorvel-screenshots BOOK OUTDIR: shows the main dialog on BOOK and saves
-// pictures of it with a selection, of "Export Type?", of the About box and of
-// "Export Complete" into OUTDIR. Used by scripts/screenshot.sh.
+// pictures of it with a selection, of "Export Type?", of the About box, of
+// the window while Export All runs and of "Export Complete" into OUTDIR.
+// Used by scripts/screenshot.sh.
 #include "UiTestSupport.h"
 
 #include "addressbook/AddressBookSession.h"
@@ -10,7 +11,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -58,6 +61,11 @@ int main(int argc, char** argv) {
             list.SetItemSelected(index, true);
         }
     }
+    // The list shows its selection while it has the focus in the active window.
+    dialog.activateWindow();
+    if (!QTest::qWaitForWindowActive(&dialog)) {
+        std::fprintf(stderr, "quorvel-screenshots: the window did not become active\n");
+    }
     list.setFocus();
     bool ok = Save(&dialog, outDir + "/main-window.png");
 
@@ -76,6 +84,18 @@ int main(int argc, char** argv) {
         QTest::mouseClick(dialog.GetDlgItem(IDC_ABOUT), Qt::LeftButton);
     }
     {
+        // The window as the screen shows it while the run moves the bar.
+        auto* bar = qobject_cast<QProgressBar*>(dialog.GetDlgItem(IDC_PROGRESS));
+        bool running = false;
+        QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+            if (!running && value * 2 >= bar->maximum()) {
+                running = true;
+                const QString path = outDir + "/export-running.png";
+                const bool saved = dialog.screen()->grabWindow(dialog.winId()).save(path, "PNG");
+                std::printf("%s %s\n", saved ? "saved" : "could not save", qPrintable(path));
+                ok = saved && ok;
+            }
+        });
         files.Answer((scratch.path() + "/contacts.vcf").toStdString());
         ModalScript script({ClickControl(IDC_EXPORT_VCARD), [&](QWidget* w) {
                                 ok = Save(w, outDir + "/export-complete.png") && ok;
