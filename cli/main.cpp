@@ -1,5 +1,6 @@
 #include "cli/ExportCommand.h"
 #include "cli/ExportOptions.h"
+#include "platform/TempFileCleanup.h"
 
 #include <cstdio>
 #include <string>
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
         std::printf("quorvel-export %s\n", QUORVEL_VERSION);
         return kExitSuccess;
     }
+    // An interrupted export leaves no temporary file behind.
+    InstallTempFileCleanup();
     const int status = RunExport(parsed.options, stdout, stderr);
     if (std::fflush(stdout) != 0 && status == kExitSuccess) {
         std::perror("quorvel-export: cannot write standard output");

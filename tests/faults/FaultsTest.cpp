@@ -217,7 +217,7 @@ TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
              WriteFile(f, bytes);
          },
          notABook},
-        {"a folder", [](const fs::path& f) { fs::create_directory(f); }, notABook},
+        {"a folder", [](const fs::path& f) { fs::create_directory(f); }, "Is a directory"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
