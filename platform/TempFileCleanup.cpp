@@ -14,7 +14,7 @@ constexpr int kSlots = 8;
 char g_paths[kSlots][PATH_MAX];
 volatile sig_atomic_t g_used[kSlots];
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ};
 
 void RemoveAndEnd(int signal) {
     for (int i = 0; i < kSlots; ++i) {

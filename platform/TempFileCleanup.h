@@ -2,8 +2,8 @@
 
 // Temporary files that a signal must not leave behind. A program that wants
 // this calls InstallTempFileCleanup once; then SIGINT, SIGTERM, SIGHUP and
-// SIGQUIT remove every registered file before the program ends as the signal
-// says. Registering without the handlers installed only records the path.
+// SIGQUIT (and SIGXFSZ, a file-size limit) remove every registered file before the program ends as
+// the signal says. Registering without the handlers installed only records the path.
 void InstallTempFileCleanup();
 
 // Returns a slot to give to UnregisterTempFile, or -1 when every slot is taken
