@@ -128,6 +128,11 @@ TEST_F(ExportCommandTest, ListsPositionsAndNames) {
     EXPECT_EQ(Run({"--list", m_book}), kExitSuccess);
     EXPECT_EQ(m_out, "0\tAnna\n1\tBert\n2\tCleo\n");
     EXPECT_EQ(m_err, "");
+    // Control bytes and the backslash cannot break a line or reach the terminal.
+    m_fake.state().entries.push_back(Contact("Dan\tTab\nLF\x1B[2J\\", 4));
+    m_out.clear();
+    EXPECT_EQ(Run({"--list", m_book}), kExitSuccess);
+    EXPECT_EQ(m_out, "0\tAnna\n1\tBert\n2\tCleo\n3\tDan\\tTab\\nLF\\x1B[2J\\\\\n");
 }
 
 TEST_F(ExportCommandTest, FailuresSayOneLineAndGiveTheirStatus) {
