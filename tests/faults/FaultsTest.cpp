@@ -482,6 +482,20 @@ TEST_F(FaultsTest, OutputIsNeverTheBook) {
     ExpectUnchanged(m_book, before);
 }
 
+// A book named "file:..." is the file of that name, not an SQLite URI.
+TEST_F(FaultsTest, FileColonNamesAFile) {
+    fs::copy_file(m_book, Path("file:uri.wab"));
+    CreateBook(Path("uri.wab"),
+               R"({"entries": [{"props": [{"tag": "0x3001001E", "value": "X"}]}]})");
+    const ProgramResult r =
+        testing_support::RunProgram("/bin/sh",
+                                    {"-c", "cd \"$1\" && exec \"$0\" --list file:uri.wab",
+                                     QUORVEL_EXPORT, m_dir.path().string()},
+                                    {"QUORVEL_WAB_DLLPATH"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "0\tAnn Able\n1\tBob Baker\n");
+}
+
 // Valid SQLite files that are not books of this schema: views (one endless),
 // a table without its integer key holding an id twice. Each is refused.
 TEST_F(FaultsTest, HostileSchemasAreNotAddressBooks) {
