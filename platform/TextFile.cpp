@@ -49,7 +49,11 @@ namespace {
 // Takes the exclusive lock of an export and checks that fd is not the book;
 // fills error and returns false otherwise.
 bool ClaimOutput(int fd, const std::string& path, const FileIdentity* book, FileError& error) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    // Only a regular file is locked: a device such as /dev/full is shared by
+    // every writer, and a lock on it says nothing.
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (regular && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         error = FileError(path, EWOULDBLOCK, "in use by another export");
         return false;
     }
