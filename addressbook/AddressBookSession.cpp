@@ -3,6 +3,7 @@
 #include "core/ExportRun.h"
 #include "core/VCardWriter.h"
 #include "platform/DynamicLibrary.h"
+#include "platform/InputPath.h"
 #include "platform/LocalHeap.h"
 #include "platform/WabDllPath.h"
 
@@ -50,7 +51,8 @@ void ReleaseIfHeld(T*& object) {
 
 }  // namespace
 
-CAddressBookSession::CAddressBookSession(const std::string& path) {
+CAddressBookSession::CAddressBookSession(const std::string& path)
+    : m_strBookPath(path.empty() ? DefaultBookPath() : path) {
     if (LoadWabDll()) {
         m_bOpened = OpenAddressBook(path);
         if (!m_bOpened) {
@@ -58,6 +60,9 @@ CAddressBookSession::CAddressBookSession(const std::string& path) {
             FreeLibrary(m_hWabLib);
             m_hWabLib = nullptr;
         }
+    }
+    if (m_bOpened) {
+        m_bookIdentity = IdentityOfPath(PlainFilePath(m_strBookPath));
     }
 }
 
@@ -123,6 +128,13 @@ BOOL CAddressBookSession::OpenAddressBook(const std::string& path) {
     }
     m_pAddrBook = nullptr;
     m_pWabObject = nullptr;
+    // A path that is no file to read (missing, a folder, a FIFO, a dangling
+    // link) is told as such rather than by the library's code.
+    if (const std::optional<InputPathProblem> problem =
+            CheckInputPath(PlainFilePath(m_strBookPath))) {
+        m_strOpenError = problem->reason;
+        return 0;
+    }
     m_strOpenError =
         hr == S_OK ? std::string(kWabOpenExport) + " gave no address book"
                    : std::string(kWabOpenExport) + " failed with code " + DescribeOpenFailure(hr);
@@ -193,7 +205,9 @@ void CAddressBookSession::AddRow(ListControl& list, const SRow& row) {
     const SPropValue& name = row.lpProps[0];
     const SPropValue& id = row.lpProps[1];
     const SPropValue& type = row.lpProps[2];
-    if (PROP_TYPE(name.ulPropTag) != PT_STRING8 || name.Value.lpszA == nullptr ||
+    // A contact without a display name is listed with the empty name.
+    const bool hasName = PROP_TYPE(name.ulPropTag) == PT_STRING8 && name.Value.lpszA != nullptr;
+    if ((!hasName && PROP_TYPE(name.ulPropTag) != PT_ERROR) ||
         PROP_TYPE(id.ulPropTag) != PT_BINARY || id.Value.bin.cb == 0 ||
         id.Value.bin.lpb == nullptr || PROP_TYPE(type.ulPropTag) != PT_LONG) {
         return;
@@ -206,7 +220,7 @@ void CAddressBookSession::AddRow(ListControl& list, const SRow& row) {
         return;
     }
     m_entryRefs.push_back(entry);
-    list.InsertItem(list.GetItemCount(), name.Value.lpszA, entry);
+    list.InsertItem(list.GetItemCount(), hasName ? name.Value.lpszA : "", entry);
 }
 
 EntryRef* CAddressBookSession::MakeEntryRef(const SBinary& id) {

@@ -4,11 +4,13 @@
 #include "core/ContactSource.h"
 #include "core/ContactTypes.h"
 #include "core/EntryRef.h"
+#include "platform/FileIdentity.h"
 #include "platform/ListControl.h"
 #include "platform/OutputFile.h"
 #include "platform/ProgressControl.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,11 @@ class CAddressBookSession : public ContactSource {
     const std::string& OpenError() const { return m_strOpenError; }
     // The name the library was loaded by (the setting or the default).
     const std::string& LibraryName() const { return m_strLibraryName; }
+    // The book's file: the path given, or the default book's.
+    const std::string& BookPath() const { return m_strBookPath; }
+    // Which file the opened book is, so that no output is ever written over
+    // it; nullopt when the session is not opened.
+    const std::optional<FileIdentity>& BookIdentity() const { return m_bookIdentity; }
 
     BOOL m_bOpened = 0;
     void* m_hWabLib = nullptr;
@@ -68,4 +75,6 @@ class CAddressBookSession : public ContactSource {
     std::vector<EntryRef*> m_entryRefs;
     std::string m_strOpenError;
     std::string m_strLibraryName;
+    std::string m_strBookPath;
+    std::optional<FileIdentity> m_bookIdentity;
 };

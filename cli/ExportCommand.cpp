@@ -9,10 +9,10 @@
 #include "platform/FileError.h"
 #include "platform/TextFile.h"
 
-#include <sys/stat.h>
-#include <cerrno>
-#include <cstring>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -33,17 +33,68 @@ std::string Title(const std::string& path) {
     return path == kStandardOutputName ? std::string("standard output") : path;
 }
 
-// path "-" is standard output: the out stream's descriptor.
-bool OpenOrFail(TextFile& file, const std::string& path, std::FILE* out, std::FILE* err) {
-    const bool toOut = path == kStandardOutputName;
+// Opens an output file that replaces the old one only once it is whole, or
+// standard output for "-"; never the book. Returns 0 or the exit status of
+// the failure.
+int OpenOrFail(TextFile& file, const std::string& path, const std::optional<FileIdentity>& book,
+               std::FILE* out, std::FILE* err) {
     const std::string title = Title(path);
     FileError error(title, 0);
-    if (toOut ? (std::fflush(out) == 0 && file.OpenDescriptor(fileno(out), title, &error))
-              : file.Open(path, &error)) {
-        return true;
+    const bool opened =
+        path == kStandardOutputName
+            ? std::fflush(out) == 0 && file.OpenDescriptor(fileno(out), title, &error, book)
+            : file.Open(path, &error, book, WriteMode::Replace);
+    if (opened) {
+        return kExitSuccess;
+    }
+    if (error.isTheBook()) {
+        Fail(err, "will not write " + title + ": it is the address book being read");
+        return kExitUsage;
     }
     Fail(err, "cannot open " + title + ": " + error.reason());
-    return false;
+    return kExitFileFailed;
+}
+
+// Whether two output paths name one file (an existing one, or one path).
+bool SameOutput(const std::string& a, const std::string& b) {
+    const std::optional<FileIdentity> first = IdentityOfPath(a);
+    if (first) {
+        return first == IdentityOfPath(b);
+    }
+    std::error_code ec;
+    return std::filesystem::weakly_canonical(std::filesystem::absolute(a, ec), ec) ==
+           std::filesystem::weakly_canonical(std::filesystem::absolute(b, ec), ec);
+}
+
+// A name as one line of --list: control bytes and the backslash written as
+// quorvel-book dump writes them (\\, \t, \n, \r, \xNN); other bytes as they are.
+std::string ListedName(std::string_view name) {
+    std::string out;
+    char code[8];
+    for (const unsigned char c : name) {
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                if (c < 0x20 || c == 0x7F) {
+                    std::snprintf(code, sizeof code, "\\x%02X", c);
+                    out += code;
+                } else {
+                    out.push_back(static_cast<char>(c));
+                }
+        }
+    }
+    return out;
 }
 
 // The header line alone, written and closed before the data file is opened.
@@ -67,14 +118,6 @@ std::size_t WriteDataFile(CAddressBookSession& session, TextFile& file, const Co
     return skipped;
 }
 
-// Whether path (or out, for "-") is the same file as the book (an existing file only).
-bool IsSameFile(const std::string& path, std::FILE* out, const struct stat& book) {
-    struct stat info;
-    const int found =
-        path == kStandardOutputName ? fstat(fileno(out), &info) : stat(path.c_str(), &info);
-    return found == 0 && info.st_dev == book.st_dev && info.st_ino == book.st_ino;
-}
-
 // "12 contacts written to out.vcf", and where the header line went.
 std::string ExportSummary(long long written, const ExportOptions& options) {
     std::string summary = std::to_string(written) + (written == 1 ? " contact" : " contacts") +
@@ -88,29 +131,18 @@ std::string ExportSummary(long long written, const ExportOptions& options) {
 }  // namespace
 
 int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err) {
-    const std::string bookName =
-        options.book.empty() ? std::string("the default address book") : options.book;
-    const std::string openFailure =
-        "cannot open " + (options.book.empty() ? bookName : "address book " + bookName) + ": ";
-
-    // A missing or unreadable file is told as the system tells it.
-    struct stat info;
-    if (!options.book.empty() && stat(options.book.c_str(), &info) != 0) {
-        Fail(err, openFailure + std::strerror(errno));
-        return kExitBookFailed;
-    }
-    // An output file over the book would empty it: the book is never written.
-    if (!options.book.empty()) {
-        for (const std::string* path : {&options.output, &options.header}) {
-            if (!path->empty() && IsSameFile(*path, out, info)) {
-                Fail(err, "will not write " + Title(*path) + ": it is the address book being read");
-                return kExitUsage;
-            }
-        }
+    if (!options.list && options.format == ExportFormat::CsvSplit &&
+        SameOutput(options.header, options.output)) {
+        Fail(err,
+             "will not write " + options.output + " as both the header file and the data file");
+        return kExitUsage;
     }
     CAddressBookSession session(options.book);
+    const std::string bookName =
+        options.book.empty() ? "the default address book " + session.BookPath() : options.book;
     if (!session.m_bOpened) {
-        Fail(err, openFailure + session.OpenError());
+        Fail(err, "cannot open " + (options.book.empty() ? bookName : "address book " + bookName) +
+                      ": " + session.OpenError());
         return kExitBookFailed;
     }
 
@@ -125,8 +157,8 @@ int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err) {
 
     if (options.list) {
         for (int i = 0; i < list.GetItemCount(); ++i) {
-            const std::string_view name = list.GetItemText(i);
-            std::fprintf(out, "%d\t%.*s\n", i, static_cast<int>(name.size()), name.data());
+            const std::string name = ListedName(list.GetItemText(i));
+            std::fprintf(out, "%d\t%s\n", i, name.c_str());
         }
         return status;
     }
@@ -150,14 +182,15 @@ int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err) {
     TextFile file;
     std::size_t skipped = 0;
     try {
+        const std::optional<FileIdentity>& book = session.BookIdentity();
         if (options.format == ExportFormat::CsvSplit) {
-            if (!OpenOrFail(file, options.header, out, err)) {
-                return kExitFileFailed;
+            if (const int failed = OpenOrFail(file, options.header, book, out, err)) {
+                return failed;
             }
             WriteHeaderFile(file);
         }
-        if (!OpenOrFail(file, options.output, out, err)) {
-            return kExitFileFailed;
+        if (const int failed = OpenOrFail(file, options.output, book, out, err)) {
+            return failed;
         }
         skipped = WriteDataFile(session, file, list, options.format, scope, progress);
     } catch (const FileError& error) {

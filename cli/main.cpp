@@ -1,6 +1,7 @@
 #include "cli/ExportCommand.h"
 #include "cli/ExportOptions.h"
 #include "platform/StandardOutput.h"
+#include "platform/TempFileCleanup.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
                                      : std::string(kProgram) + " " + QUORVEL_VERSION + "\n";
         return WriteStandardOutput(kProgram, text) ? kExitSuccess : kExitFileFailed;
     }
+    // An interrupted export leaves no temporary file behind.
+    InstallTempFileCleanup();
     const int status = RunExport(parsed.options, stdout, stderr);
     if (std::fflush(stdout) != 0 && status == kExitSuccess) {
         std::perror("quorvel-export: cannot write standard output");

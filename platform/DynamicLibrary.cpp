@@ -1,10 +1,14 @@
 #include "platform/DynamicLibrary.h"
 
+#include "platform/InputPath.h"
+
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -21,6 +25,17 @@ std::string ProgramDirectory() {
 }
 
 HMODULE Open(const char* path, std::string* error) {
+    // A FIFO, device or folder would block or puzzle the loader: only a
+    // regular file, or a missing one the loader then tells of, is tried.
+    if (std::strchr(path, '/') != nullptr) {
+        const std::optional<InputPathProblem> problem = CheckInputPath(path);
+        if (problem && (problem->error == EISDIR || problem->error == ENODEV)) {
+            if (error != nullptr) {
+                *error = std::string(path) + ": " + problem->reason;
+            }
+            return nullptr;
+        }
+    }
     dlerror();
     HMODULE module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr && error != nullptr) {

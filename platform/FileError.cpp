@@ -16,3 +16,10 @@ FileError::FileError(std::string path, int errorNumber)
       m_strPath(std::move(path)),
       m_strReason(ReasonOf(errorNumber)),
       m_nErrno(errorNumber) {}
+
+FileError::FileError(std::string path, int errorNumber, std::string reason, bool isTheBook)
+    : std::runtime_error(path + ": " + reason),
+      m_strPath(std::move(path)),
+      m_strReason(std::move(reason)),
+      m_nErrno(errorNumber),
+      m_bTheBook(isTheBook) {}

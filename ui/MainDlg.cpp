@@ -190,8 +190,15 @@ void CMainDlg::OnExportAll() {
 
 bool CMainDlg::OpenOutputFile(TextFile& file, const std::string& path) {
     FileError error(path, 0);
-    if (file.Open(path, &error)) {
+    if (file.Open(path, &error, m_pSession->BookIdentity())) {
         return true;
+    }
+    if (error.isTheBook()) {
+        QMessageBox::critical(this, windowTitle(),
+                              tr("The file \"%1\" is the address book being read. It was not "
+                                 "changed; choose another file to export to.")
+                                  .arg(QString::fromLocal8Bit(path.c_str())));
+        return false;
     }
     QMessageBox::critical(
         this, windowTitle(),

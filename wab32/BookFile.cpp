@@ -1,9 +1,10 @@
 #include "wab32/BookFile.h"
 
 #include "addressbook/DisplayNameOrder.h"
+#include "platform/InputPath.h"
+#include "platform/TempFileCleanup.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,18 +76,51 @@ bool QueryInt(sqlite3* db, const char* sql, std::int64_t& value) {
     return true;
 }
 
-std::string HomeDirectory() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') {
-        return home;
+// Whether the book's schema is exactly the one quorvel-book writes: real
+// tables with their keys and the one index, and nothing else (no view,
+// trigger or virtual table that reading could run).
+bool HasBookSchema(sqlite3* db) {
+    std::vector<std::string> expected;
+    const std::string_view all = kBookSchemaSql;
+    for (std::size_t start = 0; start < all.size();) {
+        std::size_t end = all.find(';', start);
+        end = end == std::string_view::npos ? all.size() : end;
+        const std::string_view statement = all.substr(start, end - start);
+        const std::size_t first = statement.find("CREATE");
+        if (first != std::string_view::npos) {
+            expected.emplace_back(statement.substr(first));
+        }
+        start = end + 1;
     }
-    const passwd* pw = ::getpwuid(::getuid());
-    return pw != nullptr && pw->pw_dir != nullptr ? pw->pw_dir : "/";
+    Statement stmt = Prepare(db, "SELECT sql FROM sqlite_schema ORDER BY rowid");
+    if (!stmt) {
+        return false;
+    }
+    std::size_t seen = 0;
+    for (int rc = sqlite3_step(stmt.get()); rc != SQLITE_DONE; rc = sqlite3_step(stmt.get())) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
+        if (rc != SQLITE_ROW || seen == expected.size() || text == nullptr ||
+            expected[seen] != text) {
+            return false;
+        }
+        ++seen;
+    }
+    return seen == expected.size();
+}
+
+// Limits what a hostile file can make the connection do.
+void MakeDefensive(sqlite3* db) {
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
 }
 
 }  // namespace
 
-OpenResult OpenBookReadOnly(const std::filesystem::path& path) {
+OpenResult OpenBookReadOnly(const std::filesystem::path& given) {
+    const std::filesystem::path path = PlainFilePath(given);
     OpenResult checked = CheckHeader(path);
     if (checked.hr != S_OK) {
         return checked;
@@ -98,6 +132,7 @@ OpenResult OpenBookReadOnly(const std::filesystem::path& path) {
     if (rc != SQLITE_OK) {
         return Failure(MAPI_E_NO_ACCESS, raw != nullptr ? sqlite3_errmsg(raw) : "cannot open");
     }
+    MakeDefensive(db.get());
     sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
     std::int64_t appId = 0;
     std::int64_t version = 0;
@@ -110,33 +145,16 @@ OpenResult OpenBookReadOnly(const std::filesystem::path& path) {
         }
         return Failure(MAPI_E_CORRUPT_DATA, "book is damaged");
     }
-    if (appId != kBookApplicationId ||
+    if (appId != kBookApplicationId || !HasBookSchema(db.get()) ||
         !QueryInt(db.get(), "SELECT schema_version FROM book_format", version)) {
         return Failure(MAPI_E_CORRUPT_DATA, "not an address book");
     }
     if (version != kBookSchemaVersion) {
         return Failure(MAPI_E_CORRUPT_DATA, "unsupported book version");
     }
-    if (!Prepare(
-            db.get(),
-            "SELECT id, stored_order, object_type, display_name, sort_key, props FROM entries")) {
-        return Failure(MAPI_E_CORRUPT_DATA, "not an address book");
-    }
     OpenResult ok;
     ok.db = std::move(db);
     return ok;
-}
-
-std::filesystem::path DefaultBookPath() {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    std::filesystem::path base;
-    // Relative values are to be ignored, as the base-directory rules say.
-    if (xdg != nullptr && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        base = std::filesystem::path(HomeDirectory()) / ".local" / "share";
-    }
-    return base / "quorvel" / "default.wab";
 }
 
 CBookWriter::~CBookWriter() {
@@ -147,6 +165,7 @@ CBookWriter::~CBookWriter() {
         std::filesystem::remove(m_temp, ec);
         std::filesystem::remove(m_temp.string() + "-journal", ec);
     }
+    UnregisterTempFile(m_tempSlot);
 }
 
 bool CBookWriter::Fail(const std::string& what) {
@@ -159,8 +178,8 @@ bool CBookWriter::Fail(const std::string& what) {
 }
 
 bool CBookWriter::Begin(const std::filesystem::path& target) {
-    m_target = target;
-    std::string tmpl = target.string() + ".tmp-XXXXXX";
+    m_target = PlainFilePath(target);
+    std::string tmpl = m_target.string() + ".tmp-XXXXXX";
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0) {
         m_error = std::string("cannot create a temporary file beside it: ") + std::strerror(errno);
@@ -168,6 +187,7 @@ bool CBookWriter::Begin(const std::filesystem::path& target) {
     }
     ::close(fd);
     m_temp = tmpl;
+    m_tempSlot = RegisterTempFile(tmpl.c_str());
     sqlite3* raw = nullptr;
     const int rc =
         sqlite3_open_v2(m_temp.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -269,6 +289,8 @@ bool CBookWriter::Commit(bool overwrite) {
         ::unlink(m_temp.c_str());
     }
     m_temp.clear();
+    UnregisterTempFile(m_tempSlot);
+    m_tempSlot = -1;
     return true;
 }
 

@@ -21,11 +21,11 @@ struct OpenResult {
 
 // Opens an existing book read-only after checking that it is one: an SQLite
 // file in rollback-journal mode, whole (not truncated), with this library's
-// application id and schema version. The file is never written.
+// application id, schema and schema version. The file is never written. The
+// connection is defensive (no views, no functions of the schema's choosing,
+// values up to kMaxValueBytes), so a hostile file costs bounded work.
+inline constexpr int kMaxValueBytes = 64 * 1024 * 1024;
 OpenResult OpenBookReadOnly(const std::filesystem::path& path);
-
-// $XDG_DATA_HOME/quorvel/default.wab, or ~/.local/share/quorvel/default.wab.
-std::filesystem::path DefaultBookPath();
 
 // Writes a new book: entries are added inside one transaction to a temporary
 // file beside the target, which is renamed into place by Commit. A writer
@@ -48,6 +48,7 @@ class CBookWriter {
 
     std::filesystem::path m_target;
     std::filesystem::path m_temp;
+    int m_tempSlot = -1;  // the temporary file's place among those a signal removes
     SqliteDb m_db;
     Statement m_insert;
     std::string m_blob;

@@ -3,7 +3,9 @@
 #include "wab32/PropertyBlock.h"
 #include "wab32/WabAllocator.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 
 namespace wab32 {
 
@@ -13,6 +15,46 @@ constexpr const char* kRowsSql =
     "SELECT id, object_type, display_name FROM entries ORDER BY sort_key, stored_order";
 constexpr const char* kRowsWithPropsSql =
     "SELECT id, object_type, display_name, props FROM entries ORDER BY sort_key, stored_order";
+// The same rows read from the table itself and sorted, for a book whose index
+// does not list the rows of its table.
+constexpr const char* kTableRowsSql =
+    "SELECT id, object_type, display_name FROM entries NOT INDEXED "
+    "ORDER BY sort_key, stored_order";
+constexpr const char* kTableRowsWithPropsSql =
+    "SELECT id, object_type, display_name, props FROM entries NOT INDEXED "
+    "ORDER BY sort_key, stored_order";
+
+// A fingerprint of the rows a listing shows: their count, the sum of their
+// ids, a sum of products of the ids and the sum of their object types, read
+// once through the index and once from the table.
+constexpr const char* kIndexFingerprintSql =
+    "SELECT count(*), sum(id), sum((id % 1000003) * (id % 999983)), sum(object_type) "
+    "FROM entries INDEXED BY entries_by_name";
+constexpr const char* kTableFingerprintSql =
+    "SELECT count(*), sum(id), sum((id % 1000003) * (id % 999983)), sum(object_type) "
+    "FROM entries NOT INDEXED";
+constexpr int kFingerprintSize = 4;
+
+bool ReadFingerprint(sqlite3* db, const char* sql, sqlite3_int64 (&out)[kFingerprintSize]) {
+    Statement stmt = Prepare(db, sql);
+    if (!stmt || sqlite3_step(stmt.get()) != SQLITE_ROW) {
+        return false;
+    }
+    for (int i = 0; i < kFingerprintSize; ++i) {
+        out[i] = sqlite3_column_int64(stmt.get(), i);
+    }
+    return true;
+}
+
+// Whether the display-name index lists exactly the table's rows. One damaged
+// byte in it could otherwise lose a contact, or list one twice, unnoticed.
+bool IndexListsTheTable(sqlite3* db) {
+    sqlite3_int64 index[kFingerprintSize] = {};
+    sqlite3_int64 table[kFingerprintSize] = {};
+    return ReadFingerprint(db, kIndexFingerprintSql, index) &&
+           ReadFingerprint(db, kTableFingerprintSql, table) &&
+           std::equal(std::begin(index), std::end(index), std::begin(table));
+}
 
 bool Matches(ULONG column, ULONG tag) {
     return PROP_ID(column) == PROP_ID(tag) &&
@@ -28,7 +70,8 @@ bool IsKeptAside(ULONG column) {
 
 CWabContentsTable::CWabContentsTable(std::shared_ptr<CBookStore> store)
     : m_store(std::move(store)),
-      m_rows(Prepare(m_store->Db(), kRowsSql)),
+      m_fromTable(!IndexListsTheTable(m_store->Db())),
+      m_rows(Prepare(m_store->Db(), m_fromTable ? kTableRowsSql : kRowsSql)),
       m_columns{PR_DISPLAY_NAME_A, PR_ENTRYID, PR_OBJECT_TYPE} {}
 
 sqlite3_stmt* CWabContentsTable::Current() const {
@@ -52,7 +95,8 @@ HRESULT CWabContentsTable::SetColumns(const SPropTagArray* lpPropTagArray, ULONG
         needProps = needProps || !IsKeptAside(c);
     }
     if (needProps && !m_rowsProps) {
-        m_rowsProps = Prepare(m_store->Db(), kRowsWithPropsSql);
+        m_rowsProps =
+            Prepare(m_store->Db(), m_fromTable ? kTableRowsWithPropsSql : kRowsWithPropsSql);
         if (!m_rowsProps) {
             return ResultOfSqlite(sqlite3_errcode(m_store->Db()));
         }
@@ -76,7 +120,12 @@ HRESULT CWabContentsTable::Step() {
         return 1;
     }
     m_atEnd = true;
-    return rc == SQLITE_DONE ? 0 : ResultOfSqlite(rc);
+    if (rc != SQLITE_DONE) {
+        return ResultOfSqlite(rc);
+    }
+    // Read from the table because the index disagreed with it: every row the
+    // table holds was given, but the book is damaged and that is told.
+    return m_fromTable ? MAPI_E_CORRUPT_DATA : 0;
 }
 
 HRESULT CWabContentsTable::SeekRow(ULONG bkOrigin, LONG lRowCount, LONG* lplRowsSought) {

@@ -31,6 +31,7 @@ class CWabContentsTable final : public CRefCounted<IMAPITable> {
     HRESULT BuildRow(SPropValue** lppProps);
 
     std::shared_ptr<CBookStore> m_store;
+    bool m_fromTable;       // the index does not list the table's rows: read the table
     Statement m_rows;       // without the property blobs
     Statement m_rowsProps;  // with them, for columns other than the three kept aside
     bool m_needProps = false;

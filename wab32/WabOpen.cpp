@@ -1,11 +1,13 @@
 // The library's one export.
 #include "addressbook/WabInterface.h"
+#include "platform/InputPath.h"
 #include "wab32/AddressBook.h"
 #include "wab32/BookFile.h"
 #include "wab32/BookStore.h"
 #include "wab32/WabAllocator.h"
 #include "wab32/vcard/VCardBook.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <new>
 #include <system_error>
@@ -13,6 +15,19 @@
 namespace {
 
 using namespace wab32;
+
+HRESULT ResultOfPathProblem(const InputPathProblem& problem) {
+    switch (problem.error) {
+        case ENOENT:
+        case ENOTDIR:
+            return MAPI_E_NOT_FOUND;
+        case EACCES:
+        case EPERM:
+            return MAPI_E_NO_ACCESS;
+        default:
+            return MAPI_E_CORRUPT_DATA;
+    }
+}
 
 // Creates the user's default book, empty, with its folders, if it is missing.
 HRESULT EnsureDefaultBook(const std::filesystem::path& path) {
@@ -36,13 +51,18 @@ HRESULT OpenBook(const WAB_PARAM* lpWP, IAddrBook** lppAdrBook, IWABObject** lpp
     const bool hasName = lpWP != nullptr && lpWP->szFileName != nullptr && lpWP->szFileName[0];
     std::filesystem::path path;
     if (hasName) {
-        path = lpWP->szFileName;
+        path = PlainFilePath(lpWP->szFileName);
     } else {
         path = DefaultBookPath();
         const HRESULT hr = EnsureDefaultBook(path);
         if (FAILED(hr)) {
             return hr;
         }
+    }
+    // Whatever kind of book it is, only a regular file is read: a FIFO or a
+    // device would block or never end.
+    if (const std::optional<InputPathProblem> problem = CheckInputPath(path)) {
+        return ResultOfPathProblem(*problem);
     }
     // The content decides: a vCard file, else a book file.
     std::optional<OpenResult> vcard = vcard::OpenVCardBook(path);

@@ -93,12 +93,10 @@ TEST_F(ExportCommandTest, WritesEachKindInListOrder) {
     EXPECT_EQ(ReadFile(Path("h.csv")), kHeader);
     EXPECT_EQ(ReadFile(Path("d.csv")), std::string(kRowAnna) + kRowBert + kRowCleo);
 
-    // The same path for both: the data file replaces the header file.
-    EXPECT_EQ(
-        Run({"-q", "-f", "csv-split", "--header", Path("s.csv"), "-o", Path("s.csv"), m_book}),
-        kExitSuccess);
-    EXPECT_EQ(ReadFile(Path("s.csv")), std::string(kRowAnna) + kRowBert + kRowCleo);
-    EXPECT_EQ(m_err, "");
+    // One file as both header and data file is refused before either is written.
+    EXPECT_EQ(Run({"-f", "csv-split", "--header", Path("s.csv"), "-o", Path("./s.csv"), m_book}),
+              kExitUsage);
+    EXPECT_FALSE(fs::exists(Path("s.csv")));
     ExpectNothingLeftInFake();
 }
 
@@ -195,6 +193,11 @@ TEST_F(ExportCommandTest, ListsPositionsAndNames) {
     EXPECT_EQ(Run({"--list", m_book}), kExitSuccess);
     EXPECT_EQ(m_out, "0\tAnna\n1\tBert\n2\tCleo\n");
     EXPECT_EQ(m_err, "");
+    // Control bytes and the backslash cannot break a line or reach the terminal.
+    m_fake.state().entries.push_back(Contact("Dan\tTab\nLF\x1B[2J\\", 4));
+    m_out.clear();
+    EXPECT_EQ(Run({"--list", m_book}), kExitSuccess);
+    EXPECT_EQ(m_out, "0\tAnna\n1\tBert\n2\tCleo\n3\tDan\\tTab\\nLF\\x1B[2J\\\\\n");
 }
 
 TEST_F(ExportCommandTest, FailuresSayOneLineAndGiveTheirStatus) {
@@ -209,7 +212,7 @@ TEST_F(ExportCommandTest, FailuresSayOneLineAndGiveTheirStatus) {
     const std::string dir = m_dir.string();
     const Case cases[] = {
         {"missing book",
-         nullptr,
+         [](FakeWabState& s) { s.openResult = MAPI_E_NOT_FOUND; },
          {"-o", Path("x.vcf"), missing},
          kExitBookFailed,
          "quorvel-export: cannot open address book " + missing + ": No such file or directory\n"},

@@ -5,8 +5,10 @@
 
 #include "addressbook/AddressBookSession.h"
 #include "cli/CompactList.h"
+#include "cli/ExportCommand.h"
 #include "platform/TextFile.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -217,12 +219,22 @@ TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
              WriteFile(f, bytes);
          },
          notABook},
-        {"a folder", [](const fs::path& f) { fs::create_directory(f); }, notABook},
+        {"a folder", [](const fs::path& f) { fs::create_directory(f); }, "Is a directory"},
+        {"a FIFO", [](const fs::path& f) { ::mkfifo(f.c_str(), 0600); },
+         "a pipe or socket, not a file"},
+        {"a device", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); },
+         "a device, not a file"},
+        {"a dangling link", [](const fs::path& f) { fs::create_symlink("none.wab", f); },
+         "dangling link (the file it names does not exist)"},
+        {"below a file", [&](const fs::path& f) { fs::create_directory(f); }, "Not a directory"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const fs::path book = Path(std::string("bad-") + std::to_string(&c - cases) + ".wab");
+        fs::path book = Path(std::string("bad-") + std::to_string(&c - cases) + ".wab");
         c.make(book);
+        if (c.reason == "Not a directory") {
+            book = m_book / "x.wab";
+        }
         const fs::path out = Path("out.vcf");
         const ProgramResult r = faults::RunExportOn(book, {"-o", out.string()});
         EXPECT_EQ(r.status, 1);
@@ -316,6 +328,8 @@ TEST_F(FaultsTest, LibrarySettingFaults) {
     const fs::path text = Path("text.so");
     WriteFile(text, "not a library\n");
     const std::string noSuchLibrary = Path("none.so").string();
+    const fs::path fifo = Path("fifo.so");
+    ::mkfifo(fifo.c_str(), 0600);
     struct Case {
         const char* what;
         std::string setting;
@@ -328,6 +342,7 @@ TEST_F(FaultsTest, LibrarySettingFaults) {
         {"not a library", text.string(), 1, "cannot load " + text.string() + ": "},
         {"without WABOpen", FAKE_WAB_NO_OPEN_PATH, 1,
          std::string(FAKE_WAB_NO_OPEN_PATH) + " has no WABOpen\n"},
+        {"a FIFO", fifo.string(), 1, "cannot load " + fifo.string() + ": a pipe or socket"},
         {"259 bytes, used whole", viaText259, 1, "cannot load " + viaText259 + ": "},
         {"259 bytes naming the library", PathOfLength(QUORVEL_WAB32, 259), 0, ""},
         {"260 bytes", PathOfLength(text, 260), 0, ""},
@@ -422,6 +437,178 @@ TEST_F(FaultsTest, HugeContactsComeOutWhole) {
     EXPECT_EQ(CountOf(csv, firstHalf), 1u);
     EXPECT_EQ(CountOf(csv, secondHalf), 1u);
     EXPECT_EQ(CountOf(csv, "addr-"), static_cast<std::size_t>(kAddresses));
+}
+
+// No output, however it is named, is the book being read; and one file is
+// not both the header and the data file. Status 2, nothing written.
+TEST_F(FaultsTest, OutputIsNeverTheBook) {
+    const fs::path home = Path("home");
+    const fs::path defaultBook = home / ".local/share/quorvel/default.wab";
+    fs::create_directories(defaultBook.parent_path());
+    fs::copy_file(m_book, defaultBook);
+    fs::create_symlink(m_book, Path("link.vcf"));
+    fs::create_hard_link(m_book, Path("hard.vcf"));
+    const std::string book = m_book.string();
+    const std::vector<std::string> cases[] = {
+        {"-o", defaultBook.string()},
+        {"-f", "csv-split", "--header", defaultBook.string(), "-o", Path("d.csv").string()},
+        {"-o", Path("link.vcf").string(), book},
+        {"-o", Path("hard.vcf").string(), book},
+        {"-f", "csv-split", "--header", Path("s.csv").string(), "-o", Path("./s.csv").string(),
+         book},
+    };
+    for (const std::vector<std::string>& args : cases) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        const faults::BookSnapshot before = Snapshot(m_book);
+        const faults::BookSnapshot defaultBefore = Snapshot(defaultBook);
+        const ProgramResult r = RunExport(args, {"HOME=" + home.string(), "XDG_DATA_HOME"});
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_EQ(r.err.rfind("quorvel-export: will not write ", 0), 0u) << r.err;
+        ExpectUnchanged(m_book, before);
+        ExpectUnchanged(defaultBook, defaultBefore);
+        EXPECT_FALSE(fs::exists(Path("d.csv")) || fs::exists(Path("s.csv")));
+    }
+    // The book as the program's own descriptor 3, the lowest one free.
+    const faults::BookSnapshot before = Snapshot(m_book);
+    const ProgramResult r = testing_support::RunProgram(
+        "/bin/sh",
+        {"-c", "exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&-; exec \"$0\" -o /proc/self/fd/3 \"$1\"",
+         QUORVEL_EXPORT, book},
+        {"QUORVEL_WAB_DLLPATH"});
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_EQ(r.err,
+              "quorvel-export: will not write /proc/self/fd/3: it is the address book "
+              "being read\n");
+    ExpectUnchanged(m_book, before);
+}
+
+// A book named "file:..." is the file of that name, not an SQLite URI.
+TEST_F(FaultsTest, FileColonNamesAFile) {
+    fs::copy_file(m_book, Path("file:uri.wab"));
+    CreateBook(Path("uri.wab"),
+               R"({"entries": [{"props": [{"tag": "0x3001001E", "value": "X"}]}]})");
+    const ProgramResult r =
+        testing_support::RunProgram("/bin/sh",
+                                    {"-c", "cd \"$1\" && exec \"$0\" --list file:uri.wab",
+                                     QUORVEL_EXPORT, m_dir.path().string()},
+                                    {"QUORVEL_WAB_DLLPATH"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "0\tAnn Able\n1\tBob Baker\n");
+}
+
+// Valid SQLite files that are not books of this schema: views (one endless),
+// a table without its integer key holding an id twice. Each is refused.
+TEST_F(FaultsTest, HostileSchemasAreNotAddressBooks) {
+    const char* const changes[] = {
+        "DROP TABLE entries; CREATE VIEW entries AS WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL "
+        "SELECT x + 1 FROM c) SELECT x AS id, x AS stored_order, 6 AS object_type, 'n' AS "
+        "display_name, randomblob(16) AS sort_key, x'' AS props FROM c;",
+        "DROP TABLE book_format; CREATE VIEW book_format AS WITH RECURSIVE c(x) AS (SELECT 1 "
+        "UNION ALL SELECT x + 1 FROM c) SELECT x AS schema_version FROM c ORDER BY x DESC;",
+        "ALTER TABLE entries RENAME TO old; CREATE TABLE entries (id INTEGER, stored_order, "
+        "object_type, display_name, sort_key, props); INSERT INTO entries SELECT * FROM old; "
+        "INSERT INTO entries SELECT * FROM old; DROP TABLE old;",
+        "CREATE TRIGGER t AFTER INSERT ON entries BEGIN SELECT 1; END;",
+    };
+    for (const char* change : changes) {
+        SCOPED_TRACE(change);
+        const fs::path book = Path("hostile.wab");
+        fs::copy_file(m_book, book, fs::copy_options::overwrite_existing);
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(book.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, change, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        const ProgramResult r = faults::RunExportOn(book, {"--list"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "quorvel-export: cannot open address book " + book.string() +
+                             ": WABOpen failed with code 0x8004011B (not an address book, or a "
+                             "damaged one)\n");
+    }
+}
+
+// An export stopped by a signal (here the file-size limit) leaves the old
+// output as it was and no temporary file.
+TEST_F(FaultsTest, InterruptedExportKeepsThePreviousFile) {
+    const fs::path big = Path("big.wab");
+    faults::GenerateBook(big, 200);
+    const fs::path out = Path("out.vcf");
+    WriteFile(out, "previous\r\n");
+    const ProgramResult r =
+        testing_support::RunProgram("/bin/sh",
+                                    {"-c", std::string("ulimit -f 4; exec \"$0\" -o \"$1\" \"$2\""),
+                                     QUORVEL_EXPORT, out.string(), big.string()},
+                                    {"QUORVEL_WAB_DLLPATH"});
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(ReadFileBytes(out.string()), "previous\r\n");
+    for (const auto& entry : fs::directory_iterator(m_dir.path())) {
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
+            << entry.path();
+    }
+}
+
+// Every byte of a small book's table and index pages damaged in turn: no
+// export says all went well while it holds fewer contacts than the book.
+TEST_F(FaultsTest, NoDamagedByteLosesAContactQuietly) {
+    const std::string good = ReadFileBytes(m_book.string());
+    const std::size_t pageSize =
+        (static_cast<unsigned char>(good[16]) << 8) | static_cast<unsigned char>(good[17]);
+    std::vector<std::size_t> pages;
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(m_book.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "SELECT rootpage FROM sqlite_schema WHERE tbl_name = 'entries'", -1,
+                       &stmt, nullptr);
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        pages.push_back(static_cast<std::size_t>(sqlite3_column_int(stmt, 0)));
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    ASSERT_EQ(pages.size(), 2u);
+    ASSERT_EQ(good.size(), 4 * pageSize) << "each tree should be one page";
+
+    // The library stays loaded across the runs, which happen in this process.
+    ::setenv("QUORVEL_WAB_DLLPATH", QUORVEL_WAB32, 1);
+    void* library = ::dlopen(QUORVEL_WAB32, RTLD_NOW);
+    ASSERT_NE(library, nullptr);
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    ExportOptions options;
+    options.book = Path("damaged.wab").string();
+    options.output = Path("damaged.vcf").string();
+    options.quiet = true;
+    int quietLosses = 0;
+    int told = 0;
+    for (std::size_t page : pages) {
+        // The page's unused middle, between its cell pointers and its cells,
+        // is left out: nothing reads it.
+        const std::size_t start = (page - 1) * pageSize;
+        const auto u16 = [&](std::size_t at) {
+            return (static_cast<unsigned char>(good[at]) << 8) |
+                   static_cast<unsigned char>(good[at + 1]);
+        };
+        const std::size_t unusedFrom = start + 8 + 2 * u16(start + 3);
+        const std::size_t unusedTo = start + u16(start + 5);
+        for (std::size_t at = start; at < start + pageSize; ++at) {
+            if (at == unusedFrom && unusedTo > unusedFrom) {
+                at = unusedTo;
+            }
+            std::string damaged = good;
+            damaged[at] = static_cast<char>(~damaged[at]);
+            WriteFile(options.book, damaged);
+            fs::remove(options.output);
+            if (RunExport(options, sink, sink) != 0) {
+                ++told;
+            } else if (CountOf(ReadFileBytes(options.output), "BEGIN:VCARD") != 2) {
+                ADD_FAILURE() << "byte " << at << " lost a contact with status 0";
+                if (++quietLosses == 5) {
+                    break;
+                }
+            }
+        }
+    }
+    std::fclose(sink);
+    ::dlclose(library);
+    ::unsetenv("QUORVEL_WAB_DLLPATH");
+    EXPECT_GT(told, 0);
 }
 
 }  // namespace

@@ -137,6 +137,7 @@ class MainDialogTest : public QObject {
     void writeFailureReported();
     void incompleteBook_data();
     void incompleteBook();
+    void exportOverTheBookRefused();
     void properties();
     void desktopFileDialogs_data();
     void desktopFileDialogs();
@@ -727,6 +728,21 @@ void MainDialogTest::incompleteBook() {
     }
     qunsetenv("QUORVEL_WAB_DLLPATH");
     dlclose(library);
+}
+
+// The open book itself as the output: refused before a byte of it changes.
+void MainDialogTest::exportOverTheBookRefused() {
+    OpenDialog d(m_book);
+    d.ClickItem(1);
+    const QByteArray book = ReadAll(m_book);
+    d.files.Answer(m_book.toStdString());
+    ModalScript overBook({ClickControl(IDC_EXPORT_VCARD), ClickButton("OK")});
+    QTest::mouseClick(d.Button(IDC_EXPORT), Qt::LeftButton);
+    QCOMPARE(overBook.Titles(), (QStringList{"Export Type?", "Quorvel"}));
+    QVERIFY2(overBook.Seen()[1].text.contains("is the address book being read"),
+             qPrintable(overBook.Seen()[1].text));
+    QCOMPARE(ReadAll(m_book), book);
+    QVERIFY(d.ExportEnabled());
 }
 
 void MainDialogTest::properties() {

@@ -1,4 +1,5 @@
 #include "WabTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,8 @@ TEST(BookToolTest, UsageErrorsAndHelp) {
                                                {"create", "only-one.wab"},
                                                {"generate", "x.wab"},
                                                {"generate", "--contacts", "ten", "x.wab"},
+                                               // more than 32-bit entry ids can number
+                                               {"generate", "--contacts", "4294967296", "x.wab"},
                                                {"dump"},
                                                {"dump", "--bogus", "x.wab"}}) {
         r = RunBookTool(args);
@@ -100,6 +103,18 @@ TEST(BookToolTest, UsageErrorsAndHelp) {
     r = RunBookTool({"dump", "/nonexistent/book.wab"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "quorvel-book: /nonexistent/book.wab: No such file or directory\n");
+}
+
+// Ended by a signal in the middle, generate leaves neither a book nor a
+// temporary file (SIGTERM: a background job of a script ignores SIGINT).
+TEST(BookToolTest, InterruptedGenerateLeavesNothing) {
+    TempDir dir;
+    const testing_support::ProgramResult killed = testing_support::RunProgram(
+        "/bin/sh",
+        {"-c", "\"$0\" generate --contacts 3000000 \"$1\" & sleep 0.5; kill -TERM $!; wait $!",
+         BookToolPath(), (dir / "y.wab").string()});
+    EXPECT_NE(killed.status, 0);
+    EXPECT_EQ(FilesIn(dir.Path()), 0u) << "a book or a temporary file was left";
 }
 
 TEST(BookToolTest, GenerateIsDeterministic) {

@@ -35,6 +35,10 @@ HRESULT OpenBook(const std::string& path, IAddrBook** book, IWABObject** wab) {
     return open(book, wab, &wp, 0);
 }
 
+const char* BookToolPath() {
+    return QUORVEL_BOOK_PATH;
+}
+
 RunResult RunBookTool(const std::vector<std::string>& args) {
     const testing_support::ProgramResult r = testing_support::RunProgram(QUORVEL_BOOK_PATH, args);
     return {r.status, r.out, r.err};

@@ -25,6 +25,7 @@ struct RunResult {
 
 // Runs quorvel-book with the arguments and collects its output.
 RunResult RunBookTool(const std::vector<std::string>& args);
+const char* BookToolPath();
 
 // A fresh folder, removed with everything in it at the end of the test.
 class TempDir {

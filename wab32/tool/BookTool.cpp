@@ -1,5 +1,6 @@
 // quorvel-book: creates, inspects and generates address books.
 #include "platform/StandardOutput.h"
+#include "platform/TempFileCleanup.h"
 #include "wab32/BookFile.h"
 #include "wab32/tool/BookDump.h"
 #include "wab32/tool/ContactGenerator.h"
@@ -61,6 +62,8 @@ bool ParseCount(const std::string& text, std::uint64_t& value) {
     return !text.empty() && ec == std::errc() && p == text.data() + text.size();
 }
 
+constexpr std::uint64_t kMaxEntries = 0xFFFFFFFFu;
+
 struct Arguments {
     bool force = false;
     bool haveCount = false;
@@ -84,6 +87,11 @@ int ParseArguments(int argc, char** argv, bool generate, Arguments& args) {
                 return UsageError(std::string("bad number for ") + a + ": " + argv[i]);
             }
             if (a == "--contacts") {
+                // Every entry needs its own 32-bit entry id, and 0 is the book's.
+                if (v > kMaxEntries) {
+                    return UsageError("--contacts: at most " + std::to_string(kMaxEntries) +
+                                      " entries fit in a book, not " + argv[i]);
+                }
                 args.count = v;
                 args.haveCount = true;
             } else {
@@ -164,6 +172,7 @@ int Dump(const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    InstallTempFileCleanup();
     if (argc < 2) {
         std::cerr << kUsage;
         return 2;
