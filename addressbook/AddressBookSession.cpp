@@ -1,7 +1,5 @@
 #include "addressbook/AddressBookSession.h"
 
-#include "core/ExportRun.h"
-#include "core/VCardWriter.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/InputPath.h"
 #include "platform/LocalHeap.h"
@@ -331,18 +329,4 @@ bool CAddressBookSession::ReadProperties() {
     m_pProps = props;
     m_cProps = count;
     return true;
-}
-
-void CAddressBookSession::WriteVCard(OutputFile& file) {
-    ::WriteVCard(file, m_pProps, m_cProps);
-}
-
-std::size_t CAddressBookSession::ExportVCards(OutputFile& file, const ListControl& list,
-                                              ExportScope scope, ProgressControl& progress) {
-    return ::ExportVCards(file, list, scope, progress, *this);
-}
-
-std::size_t CAddressBookSession::ExportCsv(OutputFile& file, const ListControl& list,
-                                           ExportScope scope, ProgressControl& progress) {
-    return ::ExportCsv(file, list, scope, progress, *this);
 }

@@ -6,8 +6,6 @@
 #include "core/EntryRef.h"
 #include "platform/FileIdentity.h"
 #include "platform/ListControl.h"
-#include "platform/OutputFile.h"
-#include "platform/ProgressControl.h"
 
 #include <cstddef>
 #include <optional>
@@ -37,13 +35,6 @@ class CAddressBookSession : public ContactSource {
     void ShowDetails(const ListControl& list);
     // False when there is no current entry or it could not be opened or read.
     bool ReadProperties() override;
-
-    void WriteVCard(OutputFile& file);
-    // Both return how many covered items were left out as unreadable.
-    std::size_t ExportVCards(OutputFile& file, const ListControl& list, ExportScope scope,
-                             ProgressControl& progress);
-    std::size_t ExportCsv(OutputFile& file, const ListControl& list, ExportScope scope,
-                          ProgressControl& progress);
 
     const SPropValue* CurrentProps() const override { return m_pProps; }
     ULONG CurrentPropCount() const override { return m_cProps; }

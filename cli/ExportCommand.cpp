@@ -5,6 +5,7 @@
 #include "cli/ContactSelection.h"
 #include "cli/TerminalProgress.h"
 #include "core/CsvWriter.h"
+#include "core/ExportFiles.h"
 #include "core/ExportRun.h"
 #include "platform/FileError.h"
 #include "platform/TextFile.h"
@@ -97,32 +98,11 @@ std::string ListedName(std::string_view name) {
     return out;
 }
 
-// The header line alone, written and closed before the data file is opened.
-void WriteHeaderFile(TextFile& file) {
-    WriteCsvHeader(file);
-    file.Close();
-}
-
-std::size_t WriteDataFile(CAddressBookSession& session, TextFile& file, const CompactList& list,
-                          ExportFormat format, ExportScope scope, ProgressControl& progress) {
-    std::size_t skipped = 0;
-    if (format == ExportFormat::VCard) {
-        skipped = session.ExportVCards(file, list, scope, progress);
-    } else {
-        if (format == ExportFormat::Csv) {
-            WriteCsvHeader(file);
-        }
-        skipped = session.ExportCsv(file, list, scope, progress);
-    }
-    file.Close();
-    return skipped;
-}
-
 // "12 contacts written to out.vcf", and where the header line went.
 std::string ExportSummary(long long written, const ExportOptions& options) {
     std::string summary = std::to_string(written) + (written == 1 ? " contact" : " contacts") +
                           " written to " + Title(options.output);
-    if (options.format == ExportFormat::CsvSplit) {
+    if (options.kind == ExportKind::CsvSplit) {
         summary += ", the header line to " + Title(options.header);
     }
     return summary + "\n";
@@ -131,7 +111,7 @@ std::string ExportSummary(long long written, const ExportOptions& options) {
 }  // namespace
 
 int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err) {
-    if (!options.list && options.format == ExportFormat::CsvSplit &&
+    if (!options.list && options.kind == ExportKind::CsvSplit &&
         SameOutput(options.header, options.output)) {
         Fail(err,
              "will not write " + options.output + " as both the header file and the data file");
@@ -177,35 +157,33 @@ int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err) {
         scope = LVNI_SELECTED;
     }
 
-    const long long covered = CountCovered(list, scope);
-    TerminalProgress progress(err, !options.quiet && TerminalProgress::IsTerminal(err), covered);
+    TerminalProgress progress(err, !options.quiet && TerminalProgress::IsTerminal(err),
+                              CountCovered(list, scope));
     TextFile file;
-    std::size_t skipped = 0;
+    int openFailure = kExitSuccess;
+    const auto open = [&](ExportFile part) -> TextFile* {
+        const std::string& path = part == ExportFile::Header ? options.header : options.output;
+        openFailure = OpenOrFail(file, path, session.BookIdentity(), out, err);
+        return openFailure == kExitSuccess ? &file : nullptr;
+    };
+    std::optional<ExportResult> result;
     try {
-        const std::optional<FileIdentity>& book = session.BookIdentity();
-        if (options.format == ExportFormat::CsvSplit) {
-            if (const int failed = OpenOrFail(file, options.header, book, out, err)) {
-                return failed;
-            }
-            WriteHeaderFile(file);
-        }
-        if (const int failed = OpenOrFail(file, options.output, book, out, err)) {
-            return failed;
-        }
-        skipped = WriteDataFile(session, file, list, options.format, scope, progress);
+        result = ExportToFiles(options.kind, open, list, scope, progress, session);
     } catch (const FileError& error) {
         progress.SetPos(0);
         Fail(err, "cannot write " + error.path() + ": " + error.reason());
         return kExitFileFailed;
     }
-
-    if (skipped > 0) {
-        Fail(err, std::to_string(skipped) + " of " + std::to_string(covered) +
+    if (!result) {
+        return openFailure;
+    }
+    if (result->leftOut > 0) {
+        Fail(err, std::to_string(result->leftOut) + " of " + std::to_string(result->covered) +
                       " contacts could not be read and are missing from " + Title(options.output));
         status = kExitBookFailed;
     }
     if (status == kExitSuccess && !options.quiet) {
-        std::fputs(ExportSummary(covered, options).c_str(), err);
+        std::fputs(ExportSummary(result->covered, options).c_str(), err);
     }
     return status;
 }

@@ -29,15 +29,15 @@ std::optional<std::vector<int>> ParseSelection(const std::string& text) {
     }
 }
 
-std::optional<ExportFormat> ParseFormat(const std::string& text) {
+std::optional<ExportKind> ParseFormat(const std::string& text) {
     if (text == "vcard") {
-        return ExportFormat::VCard;
+        return ExportKind::VCards;
     }
     if (text == "csv") {
-        return ExportFormat::Csv;
+        return ExportKind::Csv;
     }
     if (text == "csv-split") {
-        return ExportFormat::CsvSplit;
+        return ExportKind::CsvSplit;
     }
     return std::nullopt;
 }
@@ -134,7 +134,7 @@ ParsedCommandLine ParseExportOptions(const std::vector<std::string>& args) {
                     parsed.error = "unknown format '" + value + "' (use vcard, csv or csv-split)";
                     return parsed;
                 }
-                options.format = *format;
+                options.kind = *format;
                 break;
             }
             case 'o':
@@ -197,9 +197,9 @@ ParsedCommandLine ParseExportOptions(const std::vector<std::string>& args) {
     }
     if (options.output.empty()) {
         parsed.error = "no output file given (-o OUT)";
-    } else if (options.format == ExportFormat::CsvSplit && (!hasHeader || options.header.empty())) {
+    } else if (options.kind == ExportKind::CsvSplit && (!hasHeader || options.header.empty())) {
         parsed.error = "-f csv-split needs --header HEADER";
-    } else if (options.format != ExportFormat::CsvSplit && hasHeader) {
+    } else if (options.kind != ExportKind::CsvSplit && hasHeader) {
         parsed.error = "--header belongs to -f csv-split only";
     }
     return parsed;

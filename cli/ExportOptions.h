@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ContactTypes.h"
+
 #include <string>
 #include <vector>
 
@@ -7,13 +9,12 @@
 //   quorvel-export [-f vcard|csv|csv-split] -o OUT [--header HEADER]
 //                  [-s I,J,...] [-n NAME]... [-q] [BOOK]
 //   quorvel-export --list [BOOK] | -h | --help | --version
-enum class ExportFormat { VCard, Csv, CsvSplit };
 
 // The output name that stands for standard output.
 inline constexpr const char* kStandardOutputName = "-";
 
 struct ExportOptions {
-    ExportFormat format = ExportFormat::VCard;
+    ExportKind kind = ExportKind::VCards;
     std::string output;
     std::string header;
     std::string book;                // empty: the default book

@@ -84,3 +84,7 @@ class EmailList {
 // The item-search flags that select the list items an export covers:
 // LVNI_SELECTED (2) for Export, LVNI_ALL (0) for Export All.
 using ExportScope = unsigned;
+
+// The kinds of export, numbered as the export-type dialog's choices: a CSV
+// data file with a separate header file, vCards, CSV with its header line.
+enum class ExportKind { CsvSplit = 1004, VCards = 1005, Csv = 1006 };

@@ -1,8 +1,7 @@
 #include "ui/MainDlg.h"
 
 #include "addressbook/AddressBookSession.h"
-#include "core/CsvWriter.h"
-#include "core/ExportRun.h"
+#include "core/ExportFiles.h"
 #include "platform/FileError.h"
 #include "ui/AboutDlg.h"
 #include "ui/ContactListView.h"
@@ -233,59 +232,40 @@ void CMainDlg::ExportContacts(ExportScope scope, bool disableExportAfter) {
     }
     const bool wasActive = isActiveWindow();
     CExportTypeDlg typeDlg;
-    TextFile file;
-    const int kind = typeDlg.DoModal();
-
-    const FileDialogParams* dataDialog = nullptr;
-    switch (kind) {
-        case IDC_EXPORT_CSV_SPLIT: {
-            const std::optional<std::string> headerPath = m_pFileDialogs->Run(kHeaderFileDialog);
-            if (!headerPath || !OpenOutputFile(file, *headerPath)) {
-                return;
-            }
-            WriteCsvHeader(file);
-            file.Close();
-            RedrawNow(wasActive);
-            dataDialog = &kCsvFileDialog;
-            break;
-        }
-        case IDC_EXPORT_VCARD:
-            dataDialog = &kVCardFileDialog;
-            break;
-        case IDC_EXPORT_CSV:
-            dataDialog = &kCsvFileDialog;
-            break;
-        default:
-            // Escape: no kind chosen, nothing to write.
-            return;
-    }
-
-    const std::optional<std::string> path = m_pFileDialogs->Run(*dataDialog);
-    if (!path || !OpenOutputFile(file, *path)) {
+    const int chosen = typeDlg.DoModal();
+    if (chosen != IDC_EXPORT_CSV_SPLIT && chosen != IDC_EXPORT_VCARD && chosen != IDC_EXPORT_CSV) {
+        // Escape: no kind chosen, nothing to write.
         return;
     }
-    RedrawNow(wasActive);
-
-    ContactListView& list = ContactList();
-    std::size_t leftOut = 0;
-    switch (kind) {
-        case IDC_EXPORT_CSV_SPLIT:
-            leftOut = m_pSession->ExportCsv(file, list, scope, m_progress);
-            break;
-        case IDC_EXPORT_VCARD:
-            leftOut = m_pSession->ExportVCards(file, list, scope, m_progress);
-            break;
-        default:
-            WriteCsvHeader(file);
-            leftOut = m_pSession->ExportCsv(file, list, scope, m_progress);
-            break;
+    const auto kind = static_cast<ExportKind>(chosen);
+    TextFile file;
+    std::string dataPath;
+    const auto open = [&](ExportFile part) -> TextFile* {
+        if (part == ExportFile::Data && kind == ExportKind::CsvSplit) {
+            RedrawNow(wasActive);  // the header file is written
+        }
+        const FileDialogParams& dialog = part == ExportFile::Header   ? kHeaderFileDialog
+                                         : kind == ExportKind::VCards ? kVCardFileDialog
+                                                                      : kCsvFileDialog;
+        const std::optional<std::string> path = m_pFileDialogs->Run(dialog);
+        if (!path || !OpenOutputFile(file, *path)) {
+            return nullptr;
+        }
+        if (part == ExportFile::Data) {
+            dataPath = *path;
+            RedrawNow(wasActive);
+        }
+        return &file;
+    };
+    const std::optional<ExportResult> result =
+        ExportToFiles(kind, open, ContactList(), scope, m_progress, *m_pSession);
+    if (!result) {
+        return;
     }
-    file.Close();
-
     if (disableExportAfter) {
         GetDlgItem(IDC_EXPORT)->setEnabled(false);
     }
-    ReportExportDone(leftOut, CountCovered(list, scope), *path);
+    ReportExportDone(result->leftOut, result->covered, dataPath);
 }
 
 void CMainDlg::ReportExportDone(std::size_t leftOut, int covered, const std::string& path) {

@@ -1,5 +1,6 @@
 #include "addressbook/AddressBookSession.h"
 #include "cli/CompactList.h"
+#include "core/ExportRun.h"
 #include "platform/WabDllPath.h"
 #include "tests/addressbook/FakeBook.h"
 
@@ -440,13 +441,13 @@ TEST(AddressBookSessionTest, ExportsLeaveOutUnreadableContacts) {
     NullProgress progress;
 
     CollectingFile vcards;
-    EXPECT_EQ(session.ExportVCards(vcards, list, LVNI_ALL, progress), 1u);
+    EXPECT_EQ(ExportVCards(vcards, list, LVNI_ALL, progress, session), 1u);
     EXPECT_EQ(vcards.m_text,
               "BEGIN:VCARD\nVERSION:2.1\nN:;given Anna;;;\nFN:Anna\nEND:VCARD\n"
               "BEGIN:VCARD\nVERSION:2.1\nN:;given Cleo;;;\nFN:Cleo\nEND:VCARD\n");
 
     CollectingFile csv;
-    EXPECT_EQ(session.ExportCsv(csv, list, LVNI_ALL, progress), 1u);
+    EXPECT_EQ(ExportCsv(csv, list, LVNI_ALL, progress, session), 1u);
     EXPECT_EQ(csv.m_text,
               "\"Anna\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"
               "\"Cleo\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n");

@@ -12,16 +12,16 @@ using Args = std::vector<std::string>;
 TEST(ExportOptionsTest, AcceptsTheDocumentedForms) {
     struct Case {
         Args args;
-        ExportFormat format;
+        ExportKind format;
         std::string output, header, book;
         std::vector<int> selection;
         bool quiet, list;
     };
     const Case cases[] = {
-        {{"-o", "a.vcf"}, ExportFormat::VCard, "a.vcf", "", "", {}, false, false},
-        {{"-o", "a.vcf", "b.wab"}, ExportFormat::VCard, "a.vcf", "", "b.wab", {}, false, false},
+        {{"-o", "a.vcf"}, ExportKind::VCards, "a.vcf", "", "", {}, false, false},
+        {{"-o", "a.vcf", "b.wab"}, ExportKind::VCards, "a.vcf", "", "b.wab", {}, false, false},
         {{"b.wab", "-f", "csv", "--output=a.csv", "-q"},
-         ExportFormat::Csv,
+         ExportKind::Csv,
          "a.csv",
          "",
          "b.wab",
@@ -29,7 +29,7 @@ TEST(ExportOptionsTest, AcceptsTheDocumentedForms) {
          true,
          false},
         {{"--format=csv-split", "--header", "h.csv", "-o", "d.csv"},
-         ExportFormat::CsvSplit,
+         ExportKind::CsvSplit,
          "d.csv",
          "h.csv",
          "",
@@ -37,34 +37,34 @@ TEST(ExportOptionsTest, AcceptsTheDocumentedForms) {
          false,
          false},
         {{"-f", "vcard", "--select", "3,0,3", "-o", "x", "--select=7"},
-         ExportFormat::VCard,
+         ExportKind::VCards,
          "x",
          "",
          "",
          {3, 0, 3, 7},
          false,
          false},
-        {{"--list", "b.wab"}, ExportFormat::VCard, "", "", "b.wab", {}, false, true},
-        {{"-o", "x", "--", "-odd.wab"}, ExportFormat::VCard, "x", "", "-odd.wab", {}, false, false},
+        {{"--list", "b.wab"}, ExportKind::VCards, "", "", "b.wab", {}, false, true},
+        {{"-o", "x", "--", "-odd.wab"}, ExportKind::VCards, "x", "", "-odd.wab", {}, false, false},
         // Bundling, attached values, unique abbreviations, standard output.
-        {{"-qo", "a.vcf", "-fcsv"}, ExportFormat::Csv, "a.vcf", "", "", {}, true, false},
-        {{"-qoa.vcf", "--out=b.vcf"}, ExportFormat::VCard, "b.vcf", "", "", {}, true, false},
+        {{"-qo", "a.vcf", "-fcsv"}, ExportKind::Csv, "a.vcf", "", "", {}, true, false},
+        {{"-qoa.vcf", "--out=b.vcf"}, ExportKind::VCards, "b.vcf", "", "", {}, true, false},
         {{"--form=csv-split", "--hea=h", "--ou", "-", "--sel=1", "-s2"},
-         ExportFormat::CsvSplit,
+         ExportKind::CsvSplit,
          "-",
          "h",
          "",
          {1, 2},
          false,
          false},
-        {{"--li", "-", "-q"}, ExportFormat::VCard, "", "", "-", {}, true, true},
+        {{"--li", "-", "-q"}, ExportKind::VCards, "", "", "-", {}, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         const ParsedCommandLine parsed = ParseExportOptions(c.args);
         ASSERT_EQ(parsed.error, "");
         const ExportOptions& o = parsed.options;
-        EXPECT_EQ(o.format, c.format);
+        EXPECT_EQ(o.kind, c.format);
         EXPECT_EQ(o.output, c.output);
         EXPECT_EQ(o.header, c.header);
         EXPECT_EQ(o.book, c.book);

@@ -6,6 +6,7 @@
 #include "addressbook/AddressBookSession.h"
 #include "cli/CompactList.h"
 #include "cli/ExportCommand.h"
+#include "core/ExportRun.h"
 #include "platform/TextFile.h"
 
 #include <dlfcn.h>
@@ -314,7 +315,7 @@ TEST_F(FaultsTest, BookDeletedAfterOpeningExportsWhole) {
         TextFile file;
         ASSERT_TRUE(file.Open(Path("out.vcf")));
         NullProgress progress;
-        EXPECT_EQ(session.ExportVCards(file, list, LVNI_ALL, progress), 0u);
+        EXPECT_EQ(ExportVCards(file, list, LVNI_ALL, progress, session), 0u);
         file.Close();
     }
     ::unsetenv("QUORVEL_WAB_DLLPATH");
