@@ -130,7 +130,7 @@ std::string ExportSummary(long long written, const ExportOptions& options) {
 
 }  // namespace
 
-int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err) {
+int RunExportCommand(const ExportOptions& options, std::FILE* out, std::FILE* err) {
     if (!options.list && options.format == ExportFormat::CsvSplit &&
         SameOutput(options.header, options.output)) {
         Fail(err,
