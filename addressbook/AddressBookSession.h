@@ -51,8 +51,6 @@ class CAddressBookSession : public ContactSource {
 
     // Why the session did not open (empty once opened), for messages.
     const std::string& OpenError() const { return m_strOpenError; }
-    // The name the library was loaded by (the setting or the default).
-    const std::string& LibraryName() const { return m_strLibraryName; }
     // The book's file: the path given, or the default book's.
     const std::string& BookPath() const { return m_strBookPath; }
     // Which file the opened book is, so that no output is ever written over

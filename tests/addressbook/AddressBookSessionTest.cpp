@@ -119,8 +119,10 @@ TEST(AddressBookSessionTest, LoadsTheSettingOrTheDefaultName) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         c.set();
+        book.state().paramSize = 0;
         CAddressBookSession session("");
-        EXPECT_EQ(session.LibraryName(), c.expectedName);
+        // Only the setting names the fake library.
+        EXPECT_EQ(book.state().paramSize != 0, c.expectedName == path259);
         if (c.expectedName == path259) {
             EXPECT_TRUE(session.m_bOpened);
         } else if (!session.m_bOpened) {
