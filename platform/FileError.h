@@ -8,7 +8,6 @@
 class FileError : public std::runtime_error {
   public:
     FileError(std::string path, int errorNumber);
-    FileError() : FileError(std::string(), 0) {}
     // A refusal with its own reason rather than the system's.
     FileError(std::string path, std::string reason, bool isTheBook = false);
 
