@@ -5,7 +5,6 @@
 #include "platform/LocalHeap.h"
 #include "platform/WabDllPath.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -13,12 +12,6 @@ namespace {
 // The contents table's columns, in the order every row then holds them.
 constexpr ULONG kColumnTags[] = {PR_DISPLAY_NAME_A, PR_ENTRYID, PR_OBJECT_TYPE};
 constexpr SPropTagArray kColumns = {3, kColumnTags};
-
-std::string HexCode(HRESULT hr) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
-    return text;
-}
 
 // A failing code of WABOpen with what it usually means, for messages.
 std::string DescribeOpenFailure(HRESULT hr) {
@@ -39,15 +32,15 @@ std::string DescribeOpenFailure(HRESULT hr) {
     }
 }
 
-template <typename T>
-void ReleaseIfHeld(T*& object) {
-    if (object != nullptr) {
-        object->Release();
-        object = nullptr;
-    }
+}  // namespace
+
+void CAddressBookSession::LibraryCloser::operator()(void* module) const {
+    FreeLibrary(module);
 }
 
-}  // namespace
+void CAddressBookSession::LocalFreer::operator()(BYTE* block) const {
+    LocalFree(block);
+}
 
 CAddressBookSession::CAddressBookSession(const std::string& path)
     : m_strBookPath(path.empty() ? DefaultBookPath() : path) {
@@ -55,8 +48,7 @@ CAddressBookSession::CAddressBookSession(const std::string& path)
         m_bOpened = OpenAddressBook(path);
         if (!m_bOpened) {
             // Nothing of the library is in use: let it go now.
-            FreeLibrary(m_hWabLib);
-            m_hWabLib = nullptr;
+            m_hWabLib.reset();
         }
     }
     if (m_bOpened) {
@@ -65,9 +57,6 @@ CAddressBookSession::CAddressBookSession(const std::string& path)
 }
 
 CAddressBookSession::~CAddressBookSession() {
-    if (m_pEntryId != nullptr) {
-        LocalFree(m_pEntryId);
-    }
     // Library blocks go back through the library object before it is released.
     if (m_pWabObject != nullptr) {
         for (EntryRef* entry : m_entryRefs) {
@@ -77,24 +66,14 @@ CAddressBookSession::~CAddressBookSession() {
             m_pWabObject->FreeBuffer(m_pProps);
         }
     }
-    ReleaseIfHeld(m_pAddrBook);
-    ReleaseIfHeld(m_pWabObject);
-    if (m_hWabLib != nullptr) {
-        FreeLibrary(m_hWabLib);
-    }
 }
 
 BOOL CAddressBookSession::LoadWabDll() {
     char path[kWabDllPathSize];
     m_strLibraryName = ReadWabDllPath(path, sizeof path) ? path : kDefaultWabDllName;
     std::string error;
-    m_hWabLib = LoadLibraryA(m_strLibraryName.c_str(), &error);
+    m_hWabLib.reset(LoadLibraryA(m_strLibraryName.c_str(), &error));
     if (m_hWabLib == nullptr) {
-        // The loader's text usually begins with the name already.
-        const std::string prefix = m_strLibraryName + ": ";
-        if (error.rfind(prefix, 0) == 0) {
-            error.erase(0, prefix.size());
-        }
         m_strOpenError = "cannot load " + m_strLibraryName + ": " + error;
         return 0;
     }
@@ -105,7 +84,8 @@ BOOL CAddressBookSession::OpenAddressBook(const std::string& path) {
     if (m_hWabLib == nullptr) {
         return 0;
     }
-    const auto wabOpen = reinterpret_cast<LPWABOPEN>(GetProcAddress(m_hWabLib, kWabOpenExport));
+    const auto wabOpen =
+        reinterpret_cast<LPWABOPEN>(GetProcAddress(m_hWabLib.get(), kWabOpenExport));
     if (wabOpen == nullptr) {
         m_strOpenError = m_strLibraryName + " has no " + kWabOpenExport;
         return 0;
@@ -113,19 +93,21 @@ BOOL CAddressBookSession::OpenAddressBook(const std::string& path) {
     WAB_PARAM param{};
     param.cbSize = sizeof(WAB_PARAM);
     param.szFileName = path.c_str();
-    const HRESULT hr = wabOpen(&m_pAddrBook, &m_pWabObject, &param, 0);
+    IAddrBook* book = nullptr;
+    IWABObject* allocator = nullptr;
+    const HRESULT hr = wabOpen(&book, &allocator, &param, 0);
+    // A warning code still hands out live objects; a failure leaves them
+    // undefined.
+    if (!FAILED(hr)) {
+        m_pAddrBook.reset(book);
+        m_pWabObject.reset(allocator);
+    }
     if (hr == S_OK && m_pAddrBook != nullptr && m_pWabObject != nullptr) {
         m_strOpenError.clear();
         return 1;
     }
-    // A warning code still hands out live objects; a failure leaves them
-    // undefined. Either way the session holds none.
-    if (hr > 0 || hr == S_OK) {
-        ReleaseIfHeld(m_pAddrBook);
-        ReleaseIfHeld(m_pWabObject);
-    }
-    m_pAddrBook = nullptr;
-    m_pWabObject = nullptr;
+    m_pAddrBook.reset();
+    m_pWabObject.reset();
     // A path that is no file to read (missing, a folder, a FIFO, a dangling
     // link) is told as such rather than by the library's code.
     if (const std::optional<InputPathProblem> problem =
@@ -157,14 +139,15 @@ HRESULT CAddressBookSession::FillList(ListControl& list) {
     IUnknown* object = nullptr;
     hr = m_pAddrBook->OpenEntry(cbPab, pPab, nullptr, 0, &objectType, &object);
     m_pWabObject->FreeBuffer(pPab);
+    const ObjectRef<IUnknown> heldObject(object);
     IABContainer* container = dynamic_cast<IABContainer*>(object);
     if (FAILED(hr) || container == nullptr) {
-        ReleaseIfHeld(object);
         return FAILED(hr) ? hr : MAPI_E_CALL_FAILED;
     }
 
     IMAPITable* table = nullptr;
     hr = container->GetContentsTable(0, &table);
+    const ObjectRef<IMAPITable> heldTable(table);
     if (!FAILED(hr) && table == nullptr) {
         hr = MAPI_E_CALL_FAILED;
     }
@@ -187,10 +170,6 @@ HRESULT CAddressBookSession::FillList(ListControl& list) {
         AddRow(list, rows->aRow[0]);
         FreeRows(rows);
     }
-
-    // container and object are the same object.
-    object->Release();
-    ReleaseIfHeld(table);
     return hr;
 }
 
@@ -254,19 +233,16 @@ void CAddressBookSession::SetCurrentEntry(const EntryRef* entry) {
     if (entry == nullptr) {
         return;
     }
-    if (m_pEntryId != nullptr) {
-        LocalFree(m_pEntryId);
-    }
-    m_pEntryId = nullptr;
+    m_pEntryId.reset();
     m_cbEntryId = 0;
     if (entry->cb == 0 || entry->lpb == nullptr) {
         return;
     }
-    m_pEntryId = static_cast<BYTE*>(LocalAlloc(LMEM_ZEROINIT, entry->cb));
+    m_pEntryId.reset(static_cast<BYTE*>(LocalAlloc(LMEM_ZEROINIT, entry->cb)));
     if (m_pEntryId == nullptr) {
         return;
     }
-    std::memcpy(m_pEntryId, entry->lpb, entry->cb);
+    std::memcpy(m_pEntryId.get(), entry->lpb, entry->cb);
     m_cbEntryId = entry->cb;
 }
 
@@ -293,7 +269,7 @@ void CAddressBookSession::ShowDetails(const ListControl& list) {
         return;
     }
     std::uintptr_t window = 0;
-    m_pAddrBook->Details(&window, nullptr, nullptr, m_cbEntryId, m_pEntryId, nullptr, nullptr,
+    m_pAddrBook->Details(&window, nullptr, nullptr, m_cbEntryId, m_pEntryId.get(), nullptr, nullptr,
                          nullptr, 0);
 }
 
@@ -304,10 +280,10 @@ bool CAddressBookSession::ReadProperties() {
     ULONG objectType = 0;
     IUnknown* object = nullptr;
     const HRESULT hr =
-        m_pAddrBook->OpenEntry(m_cbEntryId, m_pEntryId, nullptr, 0, &objectType, &object);
+        m_pAddrBook->OpenEntry(m_cbEntryId, m_pEntryId.get(), nullptr, 0, &objectType, &object);
+    const ObjectRef<IUnknown> heldObject(object);
     IMAPIProp* contact = dynamic_cast<IMAPIProp*>(object);
     if (FAILED(hr) || contact == nullptr) {
-        ReleaseIfHeld(object);
         return false;
     }
 
@@ -319,7 +295,6 @@ bool CAddressBookSession::ReadProperties() {
     ULONG count = 0;
     SPropValue* props = nullptr;
     const HRESULT got = contact->GetProps(nullptr, 0, &count, &props);
-    object->Release();
     if (FAILED(got) || props == nullptr) {
         if (props != nullptr) {
             m_pWabObject->FreeBuffer(props);

@@ -8,6 +8,7 @@
 #include "platform/ListControl.h"
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,8 +42,6 @@ class CAddressBookSession : public ContactSource {
 
     // Why the session did not open (empty once opened), for messages.
     const std::string& OpenError() const { return m_strOpenError; }
-    // The name the library was loaded by (the setting or the default).
-    const std::string& LibraryName() const { return m_strLibraryName; }
     // The book's file: the path given, or the default book's.
     const std::string& BookPath() const { return m_strBookPath; }
     // Which file the opened book is, so that no output is ever written over
@@ -50,18 +49,25 @@ class CAddressBookSession : public ContactSource {
     const std::optional<FileIdentity>& BookIdentity() const { return m_bookIdentity; }
 
     BOOL m_bOpened = 0;
-    void* m_hWabLib = nullptr;
-    IAddrBook* m_pAddrBook = nullptr;
-    IWABObject* m_pWabObject = nullptr;
     SPropValue* m_pProps = nullptr;
     ULONG m_cProps = 0;
-    ULONG m_cbEntryId = 0;
-    BYTE* m_pEntryId = nullptr;
 
   private:
+    struct LibraryCloser {
+        void operator()(void* module) const;
+    };
+    struct LocalFreer {
+        void operator()(BYTE* block) const;
+    };
     void AddRow(ListControl& list, const SRow& row);
     EntryRef* MakeEntryRef(const SBinary& id);
 
+    // Declared in the order they must go: the library last.
+    std::unique_ptr<void, LibraryCloser> m_hWabLib;
+    ObjectRef<IWABObject> m_pWabObject;
+    ObjectRef<IAddrBook> m_pAddrBook;
+    std::unique_ptr<BYTE, LocalFreer> m_pEntryId;
+    ULONG m_cbEntryId = 0;
     // Every EntryRef this session made; freed when the session ends.
     std::vector<EntryRef*> m_entryRefs;
     std::string m_strOpenError;

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 using HRESULT = std::int32_t;
 using BOOL = std::int32_t;
@@ -26,6 +28,13 @@ inline constexpr HRESULT MAPI_E_INVALID_PARAMETER = static_cast<HRESULT>(0x80070
 
 inline constexpr bool FAILED(HRESULT hr) {
     return hr < 0;
+}
+
+// A result code, or any 32-bit tag, as messages and dumps show it: "0x8004010F".
+inline std::string HexCode(ULONG code) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
+    return text;
 }
 
 // Property tag: id in the high 16 bits, type in the low 16 bits.

@@ -5,6 +5,7 @@
 #include "addressbook/WabDefs.h"
 
 #include <cstdint>
+#include <memory>
 
 // Base of every object the library hands out.
 class IUnknown {
@@ -14,6 +15,13 @@ class IUnknown {
   protected:
     virtual ~IUnknown() = default;
 };
+
+// One reference to a library object, released when its owner lets go.
+struct ObjectReleaser {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+template <typename T>
+using ObjectRef = std::unique_ptr<T, ObjectReleaser>;
 
 // The library's allocator. A block from AllocateMore is chained to its head
 // and freed with it by one FreeBuffer of the head.

@@ -68,8 +68,3 @@ void CompactList::SetItemSelected(int index, bool selected) {
         m_items[static_cast<std::size_t>(index)].selected = selected ? 1 : 0;
     }
 }
-
-bool CompactList::IsItemSelected(int index) const {
-    return index >= 0 && index < GetItemCount() &&
-           m_items[static_cast<std::size_t>(index)].selected != 0;
-}

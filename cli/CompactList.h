@@ -21,7 +21,6 @@ class CompactList final : public ListControl {
     std::string_view GetItemText(int index) const;
     // Out-of-range indexes are ignored.
     void SetItemSelected(int index, bool selected);
-    bool IsItemSelected(int index) const;
 
   private:
     // 16 bytes per item: the arena is at most 4 GiB, a name under 2 GiB.

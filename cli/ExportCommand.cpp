@@ -23,12 +23,6 @@ void Fail(std::FILE* err, const std::string& message) {
     std::fprintf(err, "%s: %s\n", kProgram, message.c_str());
 }
 
-std::string HexCode(HRESULT hr) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
-    return text;
-}
-
 // An output path as messages name it: "-" is standard output.
 std::string Title(const std::string& path) {
     return path == kStandardOutputName ? std::string("standard output") : path;
@@ -110,7 +104,7 @@ std::string ExportSummary(long long written, const ExportOptions& options) {
 
 }  // namespace
 
-int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err) {
+int RunExportCommand(const ExportOptions& options, std::FILE* out, std::FILE* err) {
     if (!options.list && options.kind == ExportKind::CsvSplit &&
         SameOutput(options.header, options.output)) {
         Fail(err,

@@ -13,4 +13,4 @@ inline constexpr int kExitFileFailed = 3;  // an output file not opened, written
 // Opens the book, lists its contacts and lists or exports them as the options
 // say, through the same session and export runs as the dialog. Messages go to
 // err as single lines; --list goes to out. Returns the exit status.
-int RunExport(const ExportOptions& options, std::FILE* out, std::FILE* err);
+int RunExportCommand(const ExportOptions& options, std::FILE* out, std::FILE* err);

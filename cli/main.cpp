@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     }
     // An interrupted export leaves no temporary file behind.
     InstallTempFileCleanup();
-    const int status = RunExport(parsed.options, stdout, stderr);
+    const int status = RunExportCommand(parsed.options, stdout, stderr);
     if (std::fflush(stdout) != 0 && status == kExitSuccess) {
         std::perror("quorvel-export: cannot write standard output");
         return kExitFileFailed;

@@ -44,7 +44,7 @@ struct ContactRecord {
 };
 
 // A contact's additional e-mail addresses (borrowed pointers), added and
-// removed at the head, counted. The head is the newest entry: the first few
+// removed at the head. The head is the newest entry: the first few
 // live inside the list, the rest in a vector, so a contact's usual handful of
 // addresses costs no allocation.
 class EmailList {
@@ -67,12 +67,7 @@ class EmailList {
         m_more.pop_back();
         return head;
     }
-    const char* GetHead() const {
-        return m_count <= kInline ? m_inline[m_count - 1] : m_more.back();
-    }
-    const char* GetTail() const { return m_inline[0]; }
     bool IsEmpty() const { return m_count == 0; }
-    std::size_t GetCount() const { return m_count; }
 
   private:
     static constexpr std::size_t kInline = 8;

@@ -42,28 +42,6 @@ class VCardLines {
     unsigned char m_writtenFlag = 0;
 };
 
-void WriteNameLine(VCardLines& out, const ContactRecord& r) {
-    if (r.surname != nullptr || r.givenName != nullptr) {
-        out.Text("N:");
-        out.Value(r.surname);
-        out.Text(";");
-        out.Value(r.givenName);
-        out.Text(";");
-        out.Value(r.middleName);
-        out.Text(";;");
-        out.Text("\n");
-    } else if (r.middleName != nullptr) {
-        out.Text("N:");
-        out.Text(";");
-        out.Value(r.middleName);
-        out.Text(";;;\n");
-    } else {
-        out.Text("N:;");
-        out.Value(r.displayName);
-        out.Text(";;;\n");
-    }
-}
-
 void WriteParts(VCardLines& out, const char* const* parts, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         if (i > 0) {
@@ -80,6 +58,24 @@ bool AnyPresent(const char* const* parts, std::size_t count) {
         }
     }
     return false;
+}
+
+void WriteNameLine(VCardLines& out, const ContactRecord& r) {
+    if (r.surname != nullptr || r.givenName != nullptr) {
+        const char* const parts[] = {r.surname, r.givenName, r.middleName};
+        out.Text("N:");
+        WriteParts(out, parts, 3);
+        out.Text(";;\n");
+    } else if (r.middleName != nullptr) {
+        out.Text("N:");
+        out.Text(";");
+        out.Value(r.middleName);
+        out.Text(";;;\n");
+    } else {
+        out.Text("N:;");
+        out.Value(r.displayName);
+        out.Text(";;;\n");
+    }
 }
 
 template <std::size_t N>
@@ -111,11 +107,10 @@ void WriteVCard(OutputFile& file, const SPropValue* props, ULONG count) {
     if (r.HasBirthday() && FormatVCardBirthday(r.birthday, birthday)) {
         out.Line("BDAY:", birthday.text);
     }
-    if (r.companyName != nullptr || r.departmentName != nullptr) {
+    const char* const organisation[] = {r.companyName, r.departmentName};
+    if (AnyPresent(organisation, 2)) {
         out.Text("ORG:");
-        out.Value(r.companyName);
-        out.Text(";");
-        out.Value(r.departmentName);
+        WriteParts(out, organisation, 2);
         out.Text("\n");
     }
     out.Line("TITLE:", r.title);

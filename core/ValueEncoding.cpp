@@ -88,7 +88,7 @@ std::string_view ExpandLineBreaks(const char* staged, std::size_t length) {
 
 }  // namespace
 
-std::string_view EncodeValueText(const char* value) {
+std::string_view EncodeValue(const char* value) {
     const std::size_t length = std::strlen(value);
     // The first pass never lengthens the text.
     char* const staged = quotedPrintableMode
@@ -99,16 +99,12 @@ std::string_view EncodeValueText(const char* value) {
                                : std::string_view(staged, marked);
 }
 
-const char* EncodeValue(const char* value) {
-    return EncodeValueText(value).data();
-}
-
 void WriteValue(const char* value, unsigned char& writtenFlag, OutputFile& file) {
     if (value == nullptr) {
         return;
     }
     writtenFlag = 1;
-    const std::string_view encoded = EncodeValueText(value);
+    const std::string_view encoded = EncodeValue(value);
     file.WriteStringOfLength(encoded.data(), encoded.size());
 }
 

@@ -15,10 +15,9 @@ extern bool quotedPrintableMode;
 // Encodes a zero-terminated value: CR LF and lone CR become lineBreakMarker,
 // trailing markers and LFs are dropped, and in quoted-printable mode every
 // marker and LF becomes "=0D=0A". The result lives in the encoder's buffer
-// until the next call; values of any length are encoded whole.
-const char* EncodeValue(const char* value);
-// The same, with the result's length (the terminator follows it).
-std::string_view EncodeValueText(const char* value);
+// until the next call, with a terminator after it; values of any length are
+// encoded whole.
+std::string_view EncodeValue(const char* value);
 
 // A null value writes nothing. Otherwise sets writtenFlag to 1 and writes the
 // encoded value in one write.

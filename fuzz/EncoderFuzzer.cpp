@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     value.resize(std::strlen(value.c_str()));
 
     quotedPrintableMode = quoted;
-    const std::string_view encoded = EncodeValueText(value.c_str());
+    const std::string_view encoded = EncodeValue(value.c_str());
     const std::string result(encoded);
     quotedPrintableMode = false;
 

@@ -31,7 +31,7 @@ HMODULE Open(const char* path, std::string* error) {
         const std::optional<InputPathProblem> problem = CheckInputPath(path);
         if (problem && (problem->error == EISDIR || problem->error == ENODEV)) {
             if (error != nullptr) {
-                *error = std::string(path) + ": " + problem->reason;
+                *error = problem->reason;
             }
             return nullptr;
         }
@@ -41,6 +41,11 @@ HMODULE Open(const char* path, std::string* error) {
     if (module == nullptr && error != nullptr) {
         const char* text = dlerror();
         *error = text != nullptr ? text : "unknown error";
+        // The loader's text usually begins with the path; callers name the library.
+        const std::string prefix = std::string(path) + ": ";
+        if (error->rfind(prefix, 0) == 0) {
+            error->erase(0, prefix.size());
+        }
     }
     return module;
 }
@@ -57,18 +62,7 @@ HMODULE LoadLibraryA(const char* name, std::string* error) {
         if (!directory.empty()) {
             const std::string beside = directory + "/" + name;
             if (access(beside.c_str(), F_OK) == 0) {
-                HMODULE module = Open(beside.c_str(), error);
-                if (module != nullptr) {
-                    return module;
-                }
-                if (error != nullptr) {
-                    // Told under the name asked for.
-                    const std::string prefix = beside + ": ";
-                    if (error->rfind(prefix, 0) == 0) {
-                        *error = std::string(name) + ": " + error->substr(prefix.size());
-                    }
-                }
-                return nullptr;
+                return Open(beside.c_str(), error);
             }
         }
     }

@@ -9,7 +9,7 @@ using FARPROC = void (*)();
 
 // A name without a slash is looked for beside the program first, then by the
 // usual search. Null when the library cannot be loaded; *error then holds the
-// loader's text.
+// loader's reason, without the library's path in front.
 HMODULE LoadLibraryA(const char* name, std::string* error = nullptr);
 // Null when the library has no such symbol.
 FARPROC GetProcAddress(HMODULE module, const char* name);

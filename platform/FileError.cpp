@@ -14,12 +14,10 @@ std::string ReasonOf(int errorNumber) {
 FileError::FileError(std::string path, int errorNumber)
     : std::runtime_error(path + ": " + ReasonOf(errorNumber)),
       m_strPath(std::move(path)),
-      m_strReason(ReasonOf(errorNumber)),
-      m_nErrno(errorNumber) {}
+      m_strReason(ReasonOf(errorNumber)) {}
 
-FileError::FileError(std::string path, int errorNumber, std::string reason, bool isTheBook)
+FileError::FileError(std::string path, std::string reason, bool isTheBook)
     : std::runtime_error(path + ": " + reason),
       m_strPath(std::move(path)),
       m_strReason(std::move(reason)),
-      m_nErrno(errorNumber),
       m_bTheBook(isTheBook) {}

@@ -8,19 +8,16 @@
 class FileError : public std::runtime_error {
   public:
     FileError(std::string path, int errorNumber);
-    FileError() : FileError(std::string(), 0) {}
     // A refusal with its own reason rather than the system's.
-    FileError(std::string path, int errorNumber, std::string reason, bool isTheBook = false);
+    FileError(std::string path, std::string reason, bool isTheBook = false);
 
     const std::string& path() const { return m_strPath; }
     const std::string& reason() const { return m_strReason; }
-    int errorNumber() const { return m_nErrno; }
     // The output would have been the address book being read.
     bool isTheBook() const { return m_bTheBook; }
 
   private:
     std::string m_strPath;
     std::string m_strReason;
-    int m_nErrno;
     bool m_bTheBook = false;
 };

@@ -54,11 +54,11 @@ bool ClaimOutput(int fd, const std::string& path, const FileIdentity* book, File
     struct stat info {};
     const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     if (regular && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-        error = FileError(path, EWOULDBLOCK, "in use by another export");
+        error = FileError(path, "in use by another export");
         return false;
     }
     if (book != nullptr && IsTheFile(fd, *book)) {
-        error = FileError(path, 0, "it is the address book being read", true);
+        error = FileError(path, "it is the address book being read", true);
         return false;
     }
     return true;
@@ -167,7 +167,7 @@ bool TextFile::OpenDescriptor(int fd, const std::string& name, FileError* error,
     m_strPath = name;
     FileError failure(name, 0);
     if (book && IsTheFile(fd, *book)) {
-        failure = FileError(name, 0, "it is the address book being read", true);
+        failure = FileError(name, "it is the address book being read", true);
     } else if ((m_fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 3)) < 0) {
         failure = FileError(name, errno);
     } else {

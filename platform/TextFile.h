@@ -42,7 +42,6 @@ class TextFile final : public OutputFile {
     void Close();
 
     bool IsOpen() const { return m_fd >= 0; }
-    const std::string& GetFilePath() const { return m_strPath; }
 
   private:
     bool OpenInPlace(const FileIdentity* book, FileError& error);

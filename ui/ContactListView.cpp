@@ -125,7 +125,3 @@ void ContactListView::SetItemSelected(int index, bool selected) {
     selectionModel()->select(
         item, selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
-
-QString ContactListView::ItemText(int index) const {
-    return m_pModel->data(m_pModel->index(index), Qt::DisplayRole).toString();
-}

@@ -28,7 +28,6 @@ class ContactListView : public QListView, public ListControl {
 
     // Selects or deselects one item, as a person's click with Ctrl would.
     void SetItemSelected(int index, bool selected);
-    QString ItemText(int index) const;
 
   protected:
     void changeEvent(QEvent* event) override;

@@ -33,9 +33,11 @@ class CConverterApp {
     // Start-up on the arguments after the program name. Always FALSE: no
     // message loop runs outside the dialog.
     BOOL InitInstance(const std::vector<std::string>& arguments);
+    // 0, or 1 when the book named at start-up could not be opened.
+    int ExitCode() const { return m_nExitCode; }
 
+  private:
     // The main window while start-up runs the dialog; null otherwise.
     CMainDlg* m_pMainWnd = nullptr;
-    // 0, or 1 when the book named at start-up could not be opened.
     int m_nExitCode = 0;
 };

@@ -33,10 +33,7 @@ const MessageMapEntry* FindMessageMapEntry(const MessageMap& map, unsigned messa
 
 CDialog::CDialog(const DialogTemplate& dialogTemplate, QWidget* parent)
     : QDialog(parent), m_template(dialogTemplate) {
-    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint;
-    if (m_template.style.caption) {
-        flags |= Qt::WindowTitleHint;
-    }
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (m_template.style.systemMenu) {
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     }
@@ -96,9 +93,6 @@ void CDialog::CreateControls() {
             case ControlKind::ListView: {
                 auto* list = new ContactListView(this);
                 list->setFrameShape(control.style.border ? QFrame::StyledPanel : QFrame::NoFrame);
-                if (control.style.singleSelection) {
-                    list->setSelectionMode(QAbstractItemView::SingleSelection);
-                }
                 const int id = control.id;
                 connect(list, &ContactListView::ItemChanged, this, [this, id] {
                     MessageArgs args;

@@ -43,9 +43,6 @@ class CDialog : public QDialog {
     void SendDlgMessage(unsigned message, unsigned code, int id, MessageArgs& args);
     void SendCommand(unsigned code, int id);
 
-    const DialogTemplate& Template() const { return m_template; }
-    const DialogBaseUnits& BaseUnits() const { return m_baseUnits; }
-
     // "MS Sans Serif" where installed, else the system's sans-serif, at the
     // template's size.
     static QFont DialogFont(const DialogTemplate& dialogTemplate);

@@ -17,7 +17,6 @@ inline constexpr unsigned BN_DOUBLECLICKED = 5;
 inline constexpr unsigned LVN_ITEMCHANGED = static_cast<unsigned>(-101);
 
 // Standard system commands.
-inline constexpr unsigned SC_SIZE = 0xF000;
 inline constexpr unsigned SC_MINIMIZE = 0xF020;
 inline constexpr unsigned SC_CLOSE = 0xF060;
 

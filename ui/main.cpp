@@ -54,5 +54,5 @@ int main(int argc, char** argv) {
     }
     // QApplication has taken its own options out of argv.
     theApp.InitInstance(std::vector<std::string>(argv + 1, argv + argc));
-    return theApp.m_nExitCode;
+    return theApp.ExitCode();
 }

@@ -39,16 +39,14 @@ HRESULT CWabContainer::GetContentsTable(ULONG /*ulFlags*/, IMAPITable** lppTable
         return MAPI_E_INVALID_PARAMETER;
     }
     *lppTable = nullptr;
-    auto* table = new (std::nothrow) CWabContentsTable(m_store);
+    ObjectRef<CWabContentsTable> table(new (std::nothrow) CWabContentsTable(m_store));
     if (table == nullptr) {
         return MAPI_E_NOT_ENOUGH_MEMORY;
     }
     if (!table->Ready()) {
-        const HRESULT hr = ResultOfSqlite(sqlite3_errcode(m_store->Db()));
-        table->Release();
-        return hr;
+        return ResultOfSqlite(sqlite3_errcode(m_store->Db()));
     }
-    *lppTable = table;
+    *lppTable = table.release();
     return S_OK;
 }
 

@@ -74,19 +74,13 @@ HRESULT OpenBook(const WAB_PARAM* lpWP, IAddrBook** lppAdrBook, IWABObject** lpp
     if (!store->Ready()) {
         return MAPI_E_CORRUPT_DATA;
     }
-    auto* book = new (std::nothrow) CWabAddrBook(std::move(store));
-    auto* allocator = new (std::nothrow) CWabObject();
+    ObjectRef<CWabAddrBook> book(new (std::nothrow) CWabAddrBook(std::move(store)));
+    ObjectRef<CWabObject> allocator(new (std::nothrow) CWabObject());
     if (book == nullptr || allocator == nullptr) {
-        if (book != nullptr) {
-            book->Release();
-        }
-        if (allocator != nullptr) {
-            allocator->Release();
-        }
         return MAPI_E_NOT_ENOUGH_MEMORY;
     }
-    *lppAdrBook = book;
-    *lppWABObject = allocator;
+    *lppAdrBook = book.release();
+    *lppWABObject = allocator.release();
     return S_OK;
 }
 

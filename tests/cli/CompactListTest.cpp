@@ -58,7 +58,7 @@ TEST(CompactListTest, InsertReturnsThePlaceAndSearchesFollowTheFlags) {
     EXPECT_EQ(list.GetNextItem(3, LVNI_SELECTED), -1);
     // A later insertion moves the selection with its item.
     list.InsertItem(4, "b", Tag(5));
-    EXPECT_TRUE(list.IsItemSelected(2));
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 2);
     EXPECT_EQ(list.GetItemText(2), "m");
     EXPECT_EQ(list.GetItemData(-1), nullptr);
     EXPECT_EQ(list.GetItemData(5), nullptr);

@@ -59,7 +59,7 @@ class ExportCommandTest : public testing::Test {
         EXPECT_EQ(parsed.error, "");
         std::FILE* out = outPath.empty() ? std::tmpfile() : std::fopen(outPath.c_str(), "a");
         std::FILE* err = std::tmpfile();
-        const int status = RunExport(parsed.options, out, err);
+        const int status = RunExportCommand(parsed.options, out, err);
         m_out = outPath.empty() ? Contents(out) : "";
         m_err = Contents(err);
         std::fclose(out);

@@ -17,7 +17,7 @@ struct EncodeCase {
 
 std::string Encode(const std::string& input, bool quoted) {
     quotedPrintableMode = quoted;
-    std::string result = EncodeValue(input.c_str());
+    std::string result(EncodeValue(input.c_str()));
     quotedPrintableMode = false;
     return result;
 }

@@ -13,7 +13,8 @@ const std::vector<std::string> kExportEnvironment = {"QUORVEL_WAB_DLLPATH", "TZ=
 
 }  // namespace
 
-ProgramResult RunExport(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+ProgramResult RunQuorvelExport(const std::vector<std::string>& args,
+                               const std::vector<std::string>& env) {
     std::vector<std::string> all = kExportEnvironment;
     all.insert(all.end(), env.begin(), env.end());
     return testing_support::RunProgram(QUORVEL_EXPORT, args, all);
@@ -23,7 +24,7 @@ ProgramResult RunExportOn(const std::filesystem::path& book, std::vector<std::st
                           const std::vector<std::string>& env) {
     const BookSnapshot before = Snapshot(book);
     args.push_back(book.string());
-    ProgramResult r = RunExport(args, env);
+    ProgramResult r = RunQuorvelExport(args, env);
     ExpectUnchanged(book, before);
     return r;
 }
@@ -31,7 +32,7 @@ ProgramResult RunExportOn(const std::filesystem::path& book, std::vector<std::st
 ProgramResult RunExportUnprivileged(const std::vector<std::string>& args,
                                     const std::filesystem::path& scratch) {
     if (::geteuid() != 0) {
-        return RunExport(args);
+        return RunQuorvelExport(args);
     }
     namespace fs = std::filesystem;
     const fs::path bin = scratch / "bin";

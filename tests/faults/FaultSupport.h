@@ -15,8 +15,8 @@ namespace faults {
 using testing_support::ProgramResult;
 
 // quorvel-export in UTC with the default library; `env` adds to or overrides that.
-ProgramResult RunExport(const std::vector<std::string>& args,
-                        const std::vector<std::string>& env = {});
+ProgramResult RunQuorvelExport(const std::vector<std::string>& args,
+                               const std::vector<std::string>& env = {});
 
 // Exports `book` (added after `args`) and checks that the book stays as it was.
 ProgramResult RunExportOn(const std::filesystem::path& book, std::vector<std::string> args,

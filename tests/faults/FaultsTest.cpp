@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 using faults::CountOf;
 using faults::CreateBook;
 using faults::ExpectUnchanged;
-using faults::RunExport;
+using faults::RunQuorvelExport;
 using faults::Snapshot;
 using testing_support::ProgramResult;
 using testing_support::ReadFileBytes;
@@ -186,8 +186,8 @@ TEST_F(FaultsTest, OutputFaultsFailWithStatus3AndOneLine) {
         std::vector<std::string> args = c.args();
         args.push_back(m_book.string());
         const faults::BookSnapshot before = Snapshot(m_book);
-        const ProgramResult r =
-            c.unprivileged ? faults::RunExportUnprivileged(args, m_dir.path()) : RunExport(args);
+        const ProgramResult r = c.unprivileged ? faults::RunExportUnprivileged(args, m_dir.path())
+                                               : RunQuorvelExport(args);
         EXPECT_EQ(r.status, 3);
         EXPECT_EQ(r.err, "quorvel-export: " + c.error() + "\n");
         c.check();
@@ -251,7 +251,7 @@ TEST_F(FaultsTest, BookDamagedInTheMiddleIsToldOrExportedWhole) {
     const fs::path pristine = Path("big.wab");
     faults::GenerateBook(pristine, 2000);
     ProgramResult r =
-        RunExport({"-f", "csv", "-o", Path("pristine.csv").string(), pristine.string()});
+        RunQuorvelExport({"-f", "csv", "-o", Path("pristine.csv").string(), pristine.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string reference = ReadFileBytes(Path("pristine.csv").string());
     const std::string bytes = ReadFileBytes(pristine.string());
@@ -290,7 +290,7 @@ TEST_F(FaultsTest, BookLockedByAWriterIsRefusedUntilReleased) {
     ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE; UPDATE book_format SET schema_version = 1;",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
-    ProgramResult r = RunExport({"-o", Path("out.vcf").string(), m_book.string()});
+    ProgramResult r = RunQuorvelExport({"-o", Path("out.vcf").string(), m_book.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "quorvel-export: cannot open address book " + m_book.string() +
                          ": WABOpen failed with code 0x80004005 (the book may be locked by "
@@ -462,7 +462,7 @@ TEST_F(FaultsTest, OutputIsNeverTheBook) {
         SCOPED_TRACE(testing::PrintToString(args));
         const faults::BookSnapshot before = Snapshot(m_book);
         const faults::BookSnapshot defaultBefore = Snapshot(defaultBook);
-        const ProgramResult r = RunExport(args, {"HOME=" + home.string(), "XDG_DATA_HOME"});
+        const ProgramResult r = RunQuorvelExport(args, {"HOME=" + home.string(), "XDG_DATA_HOME"});
         EXPECT_EQ(r.status, 2) << r.err;
         EXPECT_EQ(r.err.rfind("quorvel-export: will not write ", 0), 0u) << r.err;
         ExpectUnchanged(m_book, before);
@@ -596,7 +596,7 @@ TEST_F(FaultsTest, NoDamagedByteLosesAContactQuietly) {
             damaged[at] = static_cast<char>(~damaged[at]);
             WriteFile(options.book, damaged);
             fs::remove(options.output);
-            if (RunExport(options, sink, sink) != 0) {
+            if (RunExportCommand(options, sink, sink) != 0) {
                 ++told;
             } else if (CountOf(ReadFileBytes(options.output), "BEGIN:VCARD") != 2) {
                 ADD_FAILURE() << "byte " << at << " lost a contact with status 0";

@@ -18,19 +18,19 @@ TEST(MillionContactsTest, EveryListedContactIsExported) {
     faults::GenerateBook(book, 1000000);
     const faults::BookSnapshot before = faults::Snapshot(book);
 
-    const ProgramResult listed = faults::RunExport({"--list", book.string()});
+    const ProgramResult listed = faults::RunQuorvelExport({"--list", book.string()});
     ASSERT_EQ(listed.status, 0) << listed.err;
     const std::size_t contacts = faults::CountOf(listed.out, "\n");
     EXPECT_GT(contacts, 900000u);
 
-    ProgramResult r = faults::RunExport({"-q", "-o", dir.File("all.vcf"), book.string()});
+    ProgramResult r = faults::RunQuorvelExport({"-q", "-o", dir.File("all.vcf"), book.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     std::string text = ReadFileBytes(dir.File("all.vcf"));
     EXPECT_EQ(faults::CountOf(text, "BEGIN:VCARD\r\n"), contacts);
     EXPECT_EQ(faults::CountOf(text, "END:VCARD\r\n"), contacts);
     fs::remove(dir.File("all.vcf"));
 
-    r = faults::RunExport({"-q", "-f", "csv", "-o", dir.File("all.csv"), book.string()});
+    r = faults::RunQuorvelExport({"-q", "-f", "csv", "-o", dir.File("all.csv"), book.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     text = ReadFileBytes(dir.File("all.csv"));
     // A lone LF inside a value is stored as CR LF too, so rows are found by

@@ -64,7 +64,7 @@ TEST(TextFileTest, OpenFailuresTellThePathAndTheReason) {
     };
     for (const Case& c : cases) {
         TextFile file;
-        FileError error;
+        FileError error("", 0);
         EXPECT_FALSE(file.Open(c.path, &error)) << c.path;
         EXPECT_FALSE(file.IsOpen());
         EXPECT_EQ(error.path(), c.path);
@@ -81,7 +81,7 @@ TEST(TextFileTest, ReadOnlyFileIsNotOpenedNorEmptied) {
     std::ofstream(path) << "keep";
     ::chmod(path.c_str(), 0444);
     TextFile file;
-    FileError error;
+    FileError error("", 0);
     EXPECT_FALSE(file.Open(path, &error));
     EXPECT_EQ(error.reason(), "Permission denied");
     EXPECT_EQ(ReadFileBytes(path), "keep");
@@ -98,7 +98,7 @@ TEST(TextFileTest, FileHeldByAnotherWriterIsNotOpenedNorEmptied) {
     ASSERT_TRUE(first.Open(path));
     first.WriteString("held");
     TextFile second;
-    FileError error;
+    FileError error("", 0);
     EXPECT_FALSE(second.Open(path, &error));
     EXPECT_EQ(error.path(), path);
     first.Close();

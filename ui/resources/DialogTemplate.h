@@ -22,11 +22,7 @@ struct ControlStyle {
     bool defaultButton = false;  // BS_DEFPUSHBUTTON
     bool disabled = false;       // WS_DISABLED
     bool border = false;         // WS_BORDER
-    bool group = false;          // WS_GROUP
     bool centered = false;       // SS_CENTER
-    // List views: LVS_LIST, LVS_SORTASCENDING, LVS_AUTOARRANGE; multiple
-    // selection unless singleSelection (LVS_SINGLESEL).
-    bool singleSelection = false;
 };
 
 struct ControlTemplate {
@@ -37,12 +33,9 @@ struct ControlTemplate {
     ControlStyle style;
 };
 
+// Every dialog has a caption and a fixed size.
 struct DialogStyle {
-    bool visible = false;        // WS_VISIBLE
-    bool caption = true;         // WS_CAPTION
     bool systemMenu = false;     // WS_SYSMENU: the dialog's own menu and a close box
-    bool modalFrame = true;      // DS_MODALFRAME: fixed size, no minimise or maximise box
-    bool appWindow = false;      // WS_EX_APPWINDOW: its own taskbar entry
     bool setForeground = false;  // DS_SETFOREGROUND
 };
 

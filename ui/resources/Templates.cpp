@@ -22,9 +22,7 @@ ControlStyle Button(bool defaultButton, bool disabled = false) {
 const DialogTemplate& MainDialogTemplate() {
     static const DialogTemplate t = [] {
         DialogTemplate d{IDD_MAIN, 266, 177, "Quorvel", kDialogFont, kDialogFontSize, {}, {}};
-        d.style.visible = true;
         d.style.systemMenu = true;
-        d.style.appWindow = true;
         ControlStyle list;
         list.border = true;
         list.tabStop = true;
@@ -63,15 +61,13 @@ const DialogTemplate& AboutBoxTemplate() {
         DialogTemplate d{IDD_ABOUTBOX,    166, 95, "About Quorvel", kDialogFont,
                          kDialogFontSize, {},  {}};
         d.style.systemMenu = true;
-        ControlStyle ok = Button(true);
-        ok.group = true;
         d.controls = {
             {ControlKind::StaticIcon,
              IDC_STATIC,
              std::to_string(IDR_MAINFRAME),
              {67, 50, 20, 20},
              {}},
-            {ControlKind::PushButton, IDOK, "OK", {67, 74, 32, 14}, ok},
+            {ControlKind::PushButton, IDOK, "OK", {67, 74, 32, 14}, Button(true)},
         };
         return d;
     }();
@@ -106,7 +102,6 @@ const DialogTemplate& ExportDoneTemplate() {
         d.style.setForeground = true;
         ControlStyle text;
         text.centered = true;
-        text.group = true;
         d.controls = {
             {ControlKind::PushButton, IDOK, "OK", {19, 24, 50, 14}, Button(true)},
             {ControlKind::StaticText, IDC_STATIC, "Export Complete", {7, 7, 77, 8}, text},

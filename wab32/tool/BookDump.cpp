@@ -9,12 +9,6 @@ namespace wab32 {
 
 namespace {
 
-std::string Hex32(ULONG v) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(v));
-    return buf;
-}
-
 std::string HexBytes(std::string_view bytes) {
     std::string out;
     char buf[4];
@@ -27,7 +21,7 @@ std::string HexBytes(std::string_view bytes) {
 
 void DumpProperty(std::ostream& out, std::size_t index, const StoredProperty& p) {
     const char* name = PropertyName(p.tag);
-    out << "  [" << index << "] " << Hex32(p.tag) << " " << (name != nullptr ? name : "(unnamed)")
+    out << "  [" << index << "] " << HexCode(p.tag) << " " << (name != nullptr ? name : "(unnamed)")
         << " " << PropertyTypeName(PROP_TYPE(p.tag)) << ": ";
     switch (PROP_TYPE(p.tag)) {
         case PT_STRING8:

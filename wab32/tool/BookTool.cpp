@@ -40,7 +40,7 @@ int UsageError(const std::string& message) {
     return 2;
 }
 
-int FileError(const std::string& file, const std::string& reason) {
+int FileFailure(const std::string& file, const std::string& reason) {
     std::cerr << "quorvel-book: " << file << ": " << reason << "\n";
     return 1;
 }
@@ -51,7 +51,7 @@ bool RefusedOverwrite(const std::string& book, bool force) {
     std::error_code ec;
     if (!force &&
         std::filesystem::symlink_status(book, ec).type() != std::filesystem::file_type::not_found) {
-        FileError(book, "file exists (use --force to replace it)");
+        FileFailure(book, "file exists (use --force to replace it)");
         return true;
     }
     return false;
@@ -122,19 +122,19 @@ int Create(const Arguments& args) {
     std::vector<SourceEntry> entries;
     std::string error;
     if (!LoadJsonSource(source, entries, error)) {
-        return FileError(source, error);
+        return FileFailure(source, error);
     }
     CBookWriter writer;
     if (!writer.Begin(book)) {
-        return FileError(book, writer.Error());
+        return FileFailure(book, writer.Error());
     }
     for (const SourceEntry& e : entries) {
         if (!writer.AddEntry(e.objectType, e.props)) {
-            return FileError(book, writer.Error());
+            return FileFailure(book, writer.Error());
         }
     }
     if (!writer.Commit(args.force)) {
-        return FileError(book, writer.Error());
+        return FileFailure(book, writer.Error());
     }
     return 0;
 }
@@ -153,7 +153,7 @@ int Generate(const Arguments& args) {
     CBookWriter writer;
     if (!writer.Begin(book) || !GenerateContacts(writer, args.count, args.seed) ||
         !writer.Commit(args.force)) {
-        return FileError(book, writer.Error());
+        return FileFailure(book, writer.Error());
     }
     return 0;
 }
@@ -164,7 +164,7 @@ int Dump(const Arguments& args) {
     }
     std::string error;
     if (!DumpBook(args.files[0], std::cout, error)) {
-        return FileError(args.files[0], error);
+        return FileFailure(args.files[0], error);
     }
     return 0;
 }
