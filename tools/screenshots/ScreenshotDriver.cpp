@@ -2,7 +2,7 @@
 // pictures of it with a selection, of "Export Type?", of the About box, of
 // the window while Export All runs and of "Export Complete" into OUTDIR.
 // Used by scripts/screenshot.sh.
-#include "UiTestSupport.h"
+#include "tests/ui/UiTestSupport.h"
 
 #include "addressbook/AddressBookSession.h"
 #include "ui/ContactListView.h"
