@@ -1,5 +1,5 @@
-// The desktop program's data and arithmetic: templates and their conversion
-// to pixels, the icon, strings, message maps, the command line, the list.
+// The desktop program's arithmetic: templates converted to pixels, filters,
+// the icon's place, the command line, the list.
 #include "core/EntryRef.h"
 #include "ui/ContactListView.h"
 #include "ui/ConverterApp.h"
@@ -9,10 +9,7 @@
 #include "ui/IconPlacement.h"
 #include "ui/Resource.h"
 #include "ui/resources/DialogTemplate.h"
-#include "ui/resources/MainIcon.h"
-#include "ui/resources/StringTable.h"
 
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -22,15 +19,9 @@ class ResourcesTest : public QObject {
   private slots:
     void dialogUnitsToPixels_data();
     void dialogUnitsToPixels();
-    void averageCharWidth();
-    void mainTemplateControls();
-    void smallTemplates();
     void dialogBuiltFromTemplate();
-    void iconImages();
-    void stringTable();
     void filterDescriptions_data();
     void filterDescriptions();
-    void exportTypeMessageMap();
     void iconPosition_data();
     void iconPosition();
     void parseCommandLine_data();
@@ -63,80 +54,6 @@ void ResourcesTest::dialogUnitsToPixels() {
     QCOMPARE((QList<int>{r.x, r.y, r.width, r.height}), px);
 }
 
-void ResourcesTest::averageCharWidth() {
-    QCOMPARE(AverageCharWidth(312), 6);  // exactly 6 per letter
-    QCOMPARE(AverageCharWidth(300), 6);  // 11 per pair rounds up
-    QCOMPARE(AverageCharWidth(280), 5);
-}
-
-void ResourcesTest::mainTemplateControls() {
-    const DialogTemplate& t = MainDialogTemplate();
-    QCOMPARE(t.id, IDD_MAIN);
-    QCOMPARE(t.width, 266);
-    QCOMPARE(t.height, 177);
-    QCOMPARE(QString::fromStdString(t.caption), QStringLiteral("Quorvel"));
-    QVERIFY(t.style.systemMenu);
-    struct Expected {
-        int id;
-        const char* caption;
-        DluRect rect;
-        bool defaultButton;
-        bool disabled;
-    };
-    const Expected expected[] = {
-        {IDCANCEL, "Exit", {210, 156, 48, 14}, false, false},
-        {IDC_CONTACT_LIST, "List1", {7, 6, 197, 144}, false, false},
-        {IDC_BROWSE, "Browse...", {210, 6, 48, 14}, true, false},
-        {IDC_EXPORT, "Export...", {210, 46, 48, 14}, true, true},
-        {IDC_PROPERTIES, "Properties", {210, 68, 48, 14}, true, false},
-        {IDC_EXPORT_ALL, "Export All ...", {210, 26, 48, 14}, true, false},
-        {IDC_PROGRESS, "Progress1", {7, 156, 198, 14}, false, true},
-        {IDC_ABOUT, "About", {210, 135, 48, 14}, true, false},
-    };
-    QCOMPARE(t.controls.size(), std::size(expected));
-    for (std::size_t i = 0; i < std::size(expected); ++i) {
-        const ControlTemplate& c = t.controls[i];
-        QCOMPARE(c.id, expected[i].id);
-        QCOMPARE(QString::fromStdString(c.caption), QString::fromLatin1(expected[i].caption));
-        QCOMPARE(c.rect.x, expected[i].rect.x);
-        QCOMPARE(c.rect.y, expected[i].rect.y);
-        QCOMPARE(c.rect.width, expected[i].rect.width);
-        QCOMPARE(c.rect.height, expected[i].rect.height);
-        QCOMPARE(c.style.defaultButton, expected[i].defaultButton);
-        QCOMPARE(c.style.disabled, expected[i].disabled);
-        // Every control but the progress bar is a tab stop.
-        QCOMPARE(c.style.tabStop, c.id != IDC_PROGRESS);
-    }
-}
-
-void ResourcesTest::smallTemplates() {
-    const DialogTemplate& type = ExportTypeTemplate();
-    QCOMPARE(QString::fromStdString(type.caption), QStringLiteral("Export Type?"));
-    QCOMPARE(type.width, 130);
-    QCOMPARE(type.height, 79);
-    QVERIFY(!type.style.systemMenu);
-    QCOMPARE(type.controls.size(), std::size_t{3});
-    QCOMPARE(type.controls[0].id, IDC_EXPORT_CSV_SPLIT);
-    QCOMPARE(type.controls[0].rect.y, 55);
-    QCOMPARE(type.controls[1].id, IDC_EXPORT_VCARD);
-    QCOMPARE(QString::fromStdString(type.controls[1].caption), QStringLiteral("vCards (*.vcf)"));
-    QVERIFY(!type.controls[1].style.defaultButton);
-    QCOMPARE(type.controls[2].id, IDC_EXPORT_CSV);
-
-    const DialogTemplate& done = ExportDoneTemplate();
-    QCOMPARE(QString::fromStdString(done.caption), QStringLiteral("Quorvel"));
-    QVERIFY(done.style.setForeground && !done.style.systemMenu);
-    QCOMPARE(QString::fromStdString(done.controls[1].caption), QStringLiteral("Export Complete"));
-    QVERIFY(done.controls[1].style.centered);
-
-    const DialogTemplate& about = AboutBoxTemplate();
-    QCOMPARE(QString::fromStdString(about.caption), QStringLiteral("About Quorvel"));
-    QCOMPARE(about.width, 166);
-    QCOMPARE(about.height, 95);
-    QCOMPARE(about.controls[0].kind, ControlKind::StaticIcon);
-    QCOMPARE(about.controls[1].id, IDOK);
-}
-
 void ResourcesTest::dialogBuiltFromTemplate() {
     CExportTypeDlg dialog;
     const DialogBaseUnits units = CDialog::MeasureBaseUnits(dialog.font());
@@ -160,17 +77,6 @@ void ResourcesTest::dialogBuiltFromTemplate() {
     QVERIFY(dialog.GetSystemMenu() == nullptr);
 }
 
-void ResourcesTest::iconImages() {
-    // Both images come from the compiled-in resources.
-    const QList<QSize> sizes = LoadMainIcon().availableSizes();
-    QVERIFY(sizes.contains(QSize(32, 32)) && sizes.contains(QSize(16, 16)));
-}
-
-void ResourcesTest::stringTable() {
-    QCOMPARE(LoadResourceString(IDS_ABOUTBOX), QStringLiteral("&About Quorvel..."));
-    QVERIFY(LoadResourceString(999).isEmpty());
-}
-
 void ResourcesTest::filterDescriptions_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("shown");
@@ -185,23 +91,6 @@ void ResourcesTest::filterDescriptions() {
     QFETCH(QString, filter);
     QFETCH(QString, shown);
     QCOMPARE(QString::fromStdString(FilterDescriptions(filter.toLatin1().constData())), shown);
-}
-
-void ResourcesTest::exportTypeMessageMap() {
-    // Click and double click of each kind end the dialog with the kind.
-    for (int id : {IDC_EXPORT_CSV_SPLIT, IDC_EXPORT_VCARD, IDC_EXPORT_CSV}) {
-        for (unsigned code : {BN_CLICKED, BN_DOUBLECLICKED}) {
-            CExportTypeDlg dialog;
-            dialog.show();
-            dialog.SendCommand(code, id);
-            QCOMPARE(dialog.result(), id);
-            QVERIFY(!dialog.isVisible());
-        }
-    }
-    CExportTypeDlg dialog;
-    dialog.show();
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    QCOMPARE(dialog.result(), IDCANCEL);
 }
 
 void ResourcesTest::iconPosition_data() {
@@ -226,14 +115,10 @@ void ResourcesTest::parseCommandLine_data() {
     QTest::newRow("none") << QByteArrayList{} << QByteArray();
     QTest::newRow("one name") << QByteArrayList{"a.wab"} << QByteArray("a.wab");
     QTest::newRow("flag then name") << QByteArrayList{"-x", "a.wab"} << QByteArray("a.wab");
-    QTest::newRow("slash flag") << QByteArrayList{"/x", "b.wab"} << QByteArray("b.wab");
     QTest::newRow("two names") << QByteArrayList{"a.wab", "b.wab"} << QByteArray("a.wab");
     QTest::newRow("flags only") << QByteArrayList{"--x", "/y"} << QByteArray();
-    QTest::newRow("name with spaces") << QByteArrayList{"my book.wab"} << QByteArray("my book.wab");
     QTest::newRow("absolute path")
         << QByteArrayList{"/x", "/tmp/a.wab"} << QByteArray("/tmp/a.wab");
-    QTest::newRow("missing folder")
-        << QByteArrayList{"/missing/book.wab"} << QByteArray("/missing/book.wab");
     QTest::newRow("missing file at the root")
         << QByteArrayList{"/book.wab"} << QByteArray("/book.wab");
     QTest::newRow("existing file at the root") << QByteArrayList{"/"} << QByteArray("/");
