@@ -77,45 +77,6 @@ std::vector<std::string> Drain(EmailList& list) {
 
 }  // namespace
 
-TEST(ContactRecordTest, EachMappedIdFillsExactlyItsField) {
-    for (const Mapping& m : kStringMappings) {
-        PropArray props;
-        props.Str(PROP_TAG(PT_STRING8, m.id), "v");
-        EmailList list;
-        const ContactRecord record = Build(props, list);
-        EXPECT_EQ(SetFields(record), std::vector<std::string>{m.name}) << std::hex << m.id;
-        EXPECT_STREQ(record.*(m.field), "v");
-        EXPECT_FALSE(record.HasBirthday());
-        EXPECT_TRUE(list.IsEmpty());
-    }
-}
-
-TEST(ContactRecordTest, EmptyArrayGivesAnEmptyRecordAndLeavesTheListAlone) {
-    EmailList list;
-    list.AddHead("kept");
-    ContactRecord record;
-    record.displayName = "stale";
-    record.birthday = FILETIME{1, 2};
-    EXPECT_EQ(BuildContactRecord(nullptr, 0, record, list), 1);
-    EXPECT_TRUE(SetFields(record).empty());
-    EXPECT_FALSE(record.HasBirthday());
-    PropArray none;
-    record.surname = "stale";
-    Build(none, list);
-    EXPECT_EQ(Drain(list), std::vector<std::string>{"kept"});
-}
-
-TEST(ContactRecordTest, BirthdayTakesBothHalvesAsStored) {
-    PropArray props;
-    props.Time(0x3A420040, FILETIME{0, 0x01A2B3C4});
-    EmailList list;
-    const ContactRecord record = Build(props, list);
-    EXPECT_TRUE(record.HasBirthday());
-    EXPECT_EQ(record.birthday.dwLowDateTime, 0u);
-    EXPECT_EQ(record.birthday.dwHighDateTime, 0x01A2B3C4u);
-    EXPECT_TRUE(SetFields(record).empty());
-}
-
 TEST(ContactRecordTest, OtherEmailsAreAddedAtTheHeadInPropertyOrder) {
     struct Case {
         std::initializer_list<const char*> values;

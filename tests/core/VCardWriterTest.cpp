@@ -9,7 +9,7 @@
 
 using testing_support::FileTimeOf;
 using testing_support::PropArray;
-using testing_support::ReadFileBytes;
+using testing_support::ReadFile;
 using testing_support::RecordingFile;
 using testing_support::ScopedTimeZone;
 using testing_support::TempDir;
@@ -67,7 +67,7 @@ TEST(VCardWriterTest, WorkedExampleComesOutByteForByteThroughTheTextFile) {
         "EMAIL;INTERNET:addr-2\r\n"
         "EMAIL;PREF;INTERNET:addr-1\r\n"
         "END:VCARD\r\n";
-    EXPECT_EQ(ReadFileBytes(path), expected);
+    EXPECT_EQ(ReadFile(path), expected);
 }
 
 TEST(VCardWriterTest, WritesEachLineOnlyWhenItsFieldsArePresent) {
@@ -174,19 +174,6 @@ TEST(VCardWriterTest, QuotedPrintableOnlyOnNoteAndAddressLines) {
                                   "\nTEL;HOME:" + plain + "\nADR;WORK;ENCODING=QUOTED-PRINTABLE:;" +
                                   quoted + ";;;;;\nADR;HOME;ENCODING=QUOTED-PRINTABLE:;;" + quoted +
                                   ";;;;\nURL:" + plain + "\nEMAIL;PREF;INTERNET:" + plain + "\n"));
-}
-
-TEST(VCardWriterTest, BirthdayIsTheLocalDateOfTheExportingMachine) {
-    PropArray props;
-    props.Time(kBirthday, UtcFileTime(1970, 3, 5));
-    {
-        ScopedTimeZone west("EST5");
-        EXPECT_EQ(Write(props), Block("N:;;;;\nBDAY:19700304\n"));
-    }
-    {
-        ScopedTimeZone east("JST-9");
-        EXPECT_EQ(Write(props), Block("N:;;;;\nBDAY:19700305\n"));
-    }
 }
 
 namespace {
