@@ -1,15 +1,13 @@
 // quorvel-book builds a book from book.json; quorvel-export exports it through
 // the real libwab32.so, and the files must equal the expected ones byte for
 // byte. The book must not change under any command.
+#include "tests/support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,24 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using Result = testing_support::ProgramResult;
+using testing_support::RunProgram;
 
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
+using testing_support::ReadFile;
 
 class ExportEndToEndTest : public testing::Test {
   protected:
@@ -45,10 +29,9 @@ class ExportEndToEndTest : public testing::Test {
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         s_dir = pattern;
         s_book = (s_dir / "book.wab").string();
-        std::string create = QUORVEL_BOOK;
-        create.append(" create ").append(Quote(s_book)).append(" ");
-        create.append(Quote(std::string(E2E_DIR) + "/book.json"));
-        ASSERT_EQ(std::system(create.c_str()), 0) << create;
+        const Result created =
+            RunProgram(QUORVEL_BOOK, {"create", s_book, std::string(E2E_DIR) + "/book.json"});
+        ASSERT_EQ(created.status, 0) << created.err;
     }
     static void TearDownTestSuite() { fs::remove_all(s_dir); }
 
@@ -56,18 +39,11 @@ class ExportEndToEndTest : public testing::Test {
     // byte for byte as it was.
     Result Export(const std::vector<std::string>& args) {
         const std::string before = ReadFile(s_book);
-        std::string command = "env -u QUORVEL_WAB_DLLPATH TZ=UTC XDG_DATA_HOME=";
-        command.append(Quote(s_dir.string())).append(" ").append(QUORVEL_EXPORT);
-        for (const std::string& arg : args) {
-            command.append(" ").append(Quote(arg));
-        }
-        const fs::path out = s_dir / "stdout.txt";
-        const fs::path err = s_dir / "stderr.txt";
-        command.append(" >").append(Quote(out.string()));
-        command.append(" 2>").append(Quote(err.string()));
-        const int raw = std::system(command.c_str());
-        EXPECT_EQ(ReadFile(s_book), before) << "the book changed under: " << command;
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+        const Result r =
+            RunProgram(QUORVEL_EXPORT, args,
+                       {"QUORVEL_WAB_DLLPATH", "TZ=UTC", "XDG_DATA_HOME=" + s_dir.string()});
+        EXPECT_EQ(ReadFile(s_book), before) << "the book changed";
+        return r;
     }
     static std::string Expected(const char* name) {
         return ReadFile(fs::path(E2E_DIR) / "expected" / name);
@@ -165,13 +141,13 @@ TEST_F(ExportEndToEndTest, HelpAndVersionOfEveryProgram) {
             for (const std::string& target : {Path("printed.txt"), std::string("/dev/full")}) {
                 SCOPED_TRACE(name + " " + option + " >" + target);
                 fs::create_directories(home);
-                const std::string command =
-                    "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME=" +
-                    Quote(home.string()) + " XDG_DATA_HOME=" + Quote(home.string()) + " " +
-                    program + " " + option + " >" + target + " 2>" + Path("err.txt");
-                const int raw = std::system(command.c_str());
-                const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-                const std::string err = ReadFile(Path("err.txt"));
+                // Through the shell, so that standard output can be /dev/full.
+                const Result r =
+                    RunProgram("/bin/sh", {"-c", "\"$0\" \"$1\" >\"$2\"", program, option, target},
+                               {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+                                "HOME=" + home.string(), "XDG_DATA_HOME=" + home.string()});
+                const int status = r.status;
+                const std::string& err = r.err;
                 if (target == "/dev/full") {
                     EXPECT_NE(status, 0);
                     EXPECT_EQ(err,

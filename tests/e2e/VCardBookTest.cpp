@@ -2,14 +2,12 @@
 // files written by real programs (vcard/README.md says which) must export to
 // the expected bytes, Quorvel's own vCard export must read back as what was
 // exported, and a card that cannot be read is counted, never dropped.
+#include "tests/support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,49 +15,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using Result = testing_support::ProgramResult;
 
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
+using testing_support::ReadFile;
 
 class VCardBookTest : public testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::path(testing::TempDir()) / "quorvel-vcard-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     // Runs a program in UTC and checks that `book` is left as it was.
     Result Run(const std::string& program, const std::vector<std::string>& args,
                const std::string& book) {
         const std::string before = ReadFile(book);
-        std::string command = "env -u QUORVEL_WAB_DLLPATH TZ=UTC XDG_DATA_HOME=";
-        command.append(Quote(m_dir)).append(" ").append(program);
-        for (const std::string& arg : args) {
-            command.append(" ").append(Quote(arg));
-        }
-        command.append(" >").append(Quote(Path("out.txt")));
-        command.append(" 2>").append(Quote(Path("err.txt")));
-        const int raw = std::system(command.c_str());
-        EXPECT_EQ(ReadFile(book), before) << "the book changed under: " << command;
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(Path("out.txt")),
-                ReadFile(Path("err.txt"))};
+        const Result r = testing_support::RunProgram(
+            program, args,
+            {"QUORVEL_WAB_DLLPATH", "TZ=UTC", "XDG_DATA_HOME=" + m_dir.path().string()});
+        EXPECT_EQ(ReadFile(book), before) << "the book changed";
+        return r;
     }
     // Exports `book` as `format` and returns the file written.
     std::string Export(const std::string& book, const std::string& format,
@@ -69,9 +39,9 @@ class VCardBookTest : public testing::Test {
         EXPECT_EQ(r.status, 0) << r.err;
         return ReadFile(Path("x"));
     }
-    std::string Path(const std::string& name) const { return (fs::path(m_dir) / name).string(); }
+    std::string Path(const std::string& name) const { return m_dir.File(name); }
 
-    std::string m_dir;
+    testing_support::TempDir m_dir;
 };
 
 TEST_F(VCardBookTest, FilesOfRealWritersExportAsMapped) {

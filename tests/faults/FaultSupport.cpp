@@ -68,7 +68,7 @@ BookSnapshot Snapshot(const std::filesystem::path& book) {
     struct stat info {};
     // Only a regular file is read: a FIFO or a device would never end.
     if (::stat(book.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-        s.bytes = testing_support::ReadFileBytes(book.string());
+        s.bytes = testing_support::ReadFile(book.string());
         s.modified = info.st_mtim;
     }
     return s;

@@ -29,7 +29,7 @@ using faults::ExpectUnchanged;
 using faults::RunQuorvelExport;
 using faults::Snapshot;
 using testing_support::ProgramResult;
-using testing_support::ReadFileBytes;
+using testing_support::ReadFile;
 using testing_support::TempDir;
 
 // Two contacts; the second has a note over two lines.
@@ -109,7 +109,7 @@ class FaultsTest : public testing::Test {
 TEST_F(FaultsTest, TheBookExportsAsExpected) {
     const ProgramResult r = Export({"-o", Path("all.vcf")});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ReadFileBytes(Path("all.vcf")), kBookVCards);
+    EXPECT_EQ(ReadFile(Path("all.vcf")), kBookVCards);
 }
 
 // An output that cannot be opened, written or closed: status 3, one line
@@ -152,7 +152,7 @@ TEST_F(FaultsTest, OutputFaultsFailWithStatus3AndOneLine) {
              return std::vector<std::string>{"-o", readOnly.string()};
          },
          [&] { return "cannot open " + readOnly.string() + ": Permission denied"; },
-         [&] { EXPECT_EQ(ReadFileBytes(readOnly.string()), kept); }},
+         [&] { EXPECT_EQ(ReadFile(readOnly.string()), kept); }},
         {"a folder", false,
          [&] {
              return std::vector<std::string>{"-o", m_dir.path().string()};
@@ -179,7 +179,7 @@ TEST_F(FaultsTest, OutputFaultsFailWithStatus3AndOneLine) {
                  "-f", "csv-split", "--header", Path("header.csv").string(), "-o", "/dev/full"};
          },
          [] { return "cannot write /dev/full: No space left on device"; },
-         [&] { EXPECT_EQ(CountOf(ReadFileBytes(Path("header.csv").string()), "\r\n"), 1u); }},
+         [&] { EXPECT_EQ(CountOf(ReadFile(Path("header.csv").string()), "\r\n"), 1u); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -200,7 +200,7 @@ TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
     const std::string notABook =
         "WABOpen failed with code 0x8004011B (not an address book, or a "
         "damaged one)";
-    const std::string good = ReadFileBytes(m_book.string());
+    const std::string good = ReadFile(m_book.string());
     struct Case {
         const char* what;
         std::function<void(const fs::path&)> make;
@@ -253,8 +253,8 @@ TEST_F(FaultsTest, BookDamagedInTheMiddleIsToldOrExportedWhole) {
     ProgramResult r =
         RunQuorvelExport({"-f", "csv", "-o", Path("pristine.csv").string(), pristine.string()});
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::string reference = ReadFileBytes(Path("pristine.csv").string());
-    const std::string bytes = ReadFileBytes(pristine.string());
+    const std::string reference = ReadFile(Path("pristine.csv").string());
+    const std::string bytes = ReadFile(pristine.string());
     const std::size_t pageSize =
         (static_cast<unsigned char>(bytes[16]) << 8) | static_cast<unsigned char>(bytes[17]);
     const std::size_t pages = bytes.size() / pageSize;
@@ -271,7 +271,7 @@ TEST_F(FaultsTest, BookDamagedInTheMiddleIsToldOrExportedWhole) {
         r = faults::RunExportOn(book, {"-q", "-f", "csv", "-o", out.string()});
         if (r.status == 0) {
             EXPECT_EQ(r.err, "");
-            EXPECT_TRUE(ReadFileBytes(out.string()) == reference) << "a damaged export said done";
+            EXPECT_TRUE(ReadFile(out.string()) == reference) << "a damaged export said done";
         } else {
             ++told;
             EXPECT_EQ(r.status, 1);
@@ -300,7 +300,7 @@ TEST_F(FaultsTest, BookLockedByAWriterIsRefusedUntilReleased) {
     sqlite3_close(writer);
     r = Export({"-o", Path("out.vcf")});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ReadFileBytes(Path("out.vcf")), kBookVCards);
+    EXPECT_EQ(ReadFile(Path("out.vcf")), kBookVCards);
 }
 
 // A book deleted once the session has opened it is still read whole.
@@ -319,7 +319,7 @@ TEST_F(FaultsTest, BookDeletedAfterOpeningExportsWhole) {
         file.Close();
     }
     ::unsetenv("QUORVEL_WAB_DLLPATH");
-    EXPECT_EQ(ReadFileBytes(Path("out.vcf")), kBookVCards);
+    EXPECT_EQ(ReadFile(Path("out.vcf")), kBookVCards);
 }
 
 // The library named by QUORVEL_WAB_DLLPATH: a bad one is refused with the
@@ -358,7 +358,7 @@ TEST_F(FaultsTest, LibrarySettingFaults) {
         EXPECT_EQ(r.status, c.status);
         if (c.status == 0) {
             EXPECT_EQ(r.err, "");
-            EXPECT_EQ(ReadFileBytes(Path("out.vcf")), kBookVCards);
+            EXPECT_EQ(ReadFile(Path("out.vcf")), kBookVCards);
         } else {
             const std::string start =
                 "quorvel-export: cannot open address book " + m_book.string() + ": ";
@@ -396,9 +396,9 @@ TEST_F(FaultsTest, BirthdaysAtTheEndsOfTheRange) {
         const ProgramResult r = Export({"-o", Path("out.vcf")}, {std::string("TZ=") + zone.tz});
         ASSERT_EQ(r.status, 0) << r.err;
         const std::string bday = std::string("BDAY:") + zone.firstDay + "\r\n";
-        EXPECT_EQ(ReadFileBytes(Path("out.vcf")),
-                  NameOnly("A zero") + NameOnly("B one", bday) + NameOnly("C largest") +
-                      NameOnly("D top bit") + NameOnly("E all ones"));
+        EXPECT_EQ(ReadFile(Path("out.vcf")), NameOnly("A zero") + NameOnly("B one", bday) +
+                                                 NameOnly("C largest") + NameOnly("D top bit") +
+                                                 NameOnly("E all ones"));
     }
 }
 
@@ -425,7 +425,7 @@ TEST_F(FaultsTest, HugeContactsComeOutWhole) {
     mails += "EMAIL;PREF;INTERNET:addr-0\r\n";
     ProgramResult r = Export({"-o", Path("out.vcf")});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(ReadFileBytes(Path("out.vcf")) ==
+    EXPECT_TRUE(ReadFile(Path("out.vcf")) ==
                 NameOnly("Big Note", "NOTE;ENCODING=QUOTED-PRINTABLE:" + firstHalf + "=0D=0A" +
                                          secondHalf + "\r\n") +
                     NameOnly("Many Mails", mails))
@@ -433,7 +433,7 @@ TEST_F(FaultsTest, HugeContactsComeOutWhole) {
 
     r = Export({"-f", "csv", "-o", Path("out.csv")});
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::string csv = ReadFileBytes(Path("out.csv"));
+    const std::string csv = ReadFile(Path("out.csv"));
     EXPECT_EQ(CountOf(csv, "\r\n"), 3u);
     EXPECT_EQ(CountOf(csv, firstHalf), 1u);
     EXPECT_EQ(CountOf(csv, secondHalf), 1u);
@@ -540,7 +540,7 @@ TEST_F(FaultsTest, InterruptedExportKeepsThePreviousFile) {
                                      QUORVEL_EXPORT, out.string(), big.string()},
                                     {"QUORVEL_WAB_DLLPATH"});
     EXPECT_NE(r.status, 0);
-    EXPECT_EQ(ReadFileBytes(out.string()), "previous\r\n");
+    EXPECT_EQ(ReadFile(out.string()), "previous\r\n");
     for (const auto& entry : fs::directory_iterator(m_dir.path())) {
         EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
             << entry.path();
@@ -550,7 +550,7 @@ TEST_F(FaultsTest, InterruptedExportKeepsThePreviousFile) {
 // Every byte of a small book's table and index pages damaged in turn: no
 // export says all went well while it holds fewer contacts than the book.
 TEST_F(FaultsTest, NoDamagedByteLosesAContactQuietly) {
-    const std::string good = ReadFileBytes(m_book.string());
+    const std::string good = ReadFile(m_book.string());
     const std::size_t pageSize =
         (static_cast<unsigned char>(good[16]) << 8) | static_cast<unsigned char>(good[17]);
     std::vector<std::size_t> pages;
@@ -598,7 +598,7 @@ TEST_F(FaultsTest, NoDamagedByteLosesAContactQuietly) {
             fs::remove(options.output);
             if (RunExportCommand(options, sink, sink) != 0) {
                 ++told;
-            } else if (CountOf(ReadFileBytes(options.output), "BEGIN:VCARD") != 2) {
+            } else if (CountOf(ReadFile(options.output), "BEGIN:VCARD") != 2) {
                 ADD_FAILURE() << "byte " << at << " lost a contact with status 0";
                 if (++quietLosses == 5) {
                     break;

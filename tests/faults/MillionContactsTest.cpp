@@ -10,7 +10,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_support::ProgramResult;
-using testing_support::ReadFileBytes;
+using testing_support::ReadFile;
 
 TEST(MillionContactsTest, EveryListedContactIsExported) {
     testing_support::TempDir dir;
@@ -25,14 +25,14 @@ TEST(MillionContactsTest, EveryListedContactIsExported) {
 
     ProgramResult r = faults::RunQuorvelExport({"-q", "-o", dir.File("all.vcf"), book.string()});
     ASSERT_EQ(r.status, 0) << r.err;
-    std::string text = ReadFileBytes(dir.File("all.vcf"));
+    std::string text = ReadFile(dir.File("all.vcf"));
     EXPECT_EQ(faults::CountOf(text, "BEGIN:VCARD\r\n"), contacts);
     EXPECT_EQ(faults::CountOf(text, "END:VCARD\r\n"), contacts);
     fs::remove(dir.File("all.vcf"));
 
     r = faults::RunQuorvelExport({"-q", "-f", "csv", "-o", dir.File("all.csv"), book.string()});
     ASSERT_EQ(r.status, 0) << r.err;
-    text = ReadFileBytes(dir.File("all.csv"));
+    text = ReadFile(dir.File("all.csv"));
     // A lone LF inside a value is stored as CR LF too, so rows are found by
     // their first field, the listed name, in list order.
     std::istringstream names(listed.out);

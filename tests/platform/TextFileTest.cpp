@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using testing_support::ReadFileBytes;
+using testing_support::ReadFile;
 using testing_support::TempDir;
 
 TEST(TextFileTest, StoresEveryLineFeedAsCrLfAndOtherBytesUnchanged) {
@@ -21,7 +21,7 @@ TEST(TextFileTest, StoresEveryLineFeedAsCrLfAndOtherBytesUnchanged) {
     file.WriteString("\x06\r\xFF\n\n");
     file.WriteString("");
     file.Close();
-    EXPECT_EQ(ReadFileBytes(path), std::string("a\r\nb\x06\r\xFF\r\n\r\n"));
+    EXPECT_EQ(ReadFile(path), std::string("a\r\nb\x06\r\xFF\r\n\r\n"));
 }
 
 TEST(TextFileTest, EmptiesAnExistingFile) {
@@ -32,7 +32,7 @@ TEST(TextFileTest, EmptiesAnExistingFile) {
     ASSERT_TRUE(file.Open(path));
     file.WriteString("new");
     file.Close();
-    EXPECT_EQ(ReadFileBytes(path), "new");
+    EXPECT_EQ(ReadFile(path), "new");
 }
 
 TEST(TextFileTest, WritesStringsLargerThanItsBufferWhole) {
@@ -49,7 +49,7 @@ TEST(TextFileTest, WritesStringsLargerThanItsBufferWhole) {
     }
     file.Close();
     const std::string expected = testing_support::WithCrLf(small + big + small + big + small + big);
-    EXPECT_EQ(ReadFileBytes(path), expected);
+    EXPECT_EQ(ReadFile(path), expected);
 }
 
 TEST(TextFileTest, OpenFailuresTellThePathAndTheReason) {
@@ -84,7 +84,7 @@ TEST(TextFileTest, ReadOnlyFileIsNotOpenedNorEmptied) {
     FileError error("", 0);
     EXPECT_FALSE(file.Open(path, &error));
     EXPECT_EQ(error.reason(), "Permission denied");
-    EXPECT_EQ(ReadFileBytes(path), "keep");
+    EXPECT_EQ(ReadFile(path), "keep");
 }
 
 TEST(TextFileTest, FileHeldByAnotherWriterIsNotOpenedNorEmptied) {
@@ -102,7 +102,7 @@ TEST(TextFileTest, FileHeldByAnotherWriterIsNotOpenedNorEmptied) {
     EXPECT_FALSE(second.Open(path, &error));
     EXPECT_EQ(error.path(), path);
     first.Close();
-    EXPECT_EQ(ReadFileBytes(path), "held");
+    EXPECT_EQ(ReadFile(path), "held");
 }
 
 TEST(TextFileTest, WriteFailureOnAFullDeviceRaisesFileErrorWithPathAndReason) {

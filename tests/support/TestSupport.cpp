@@ -29,10 +29,10 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ignored);
 }
 
-std::string ReadFileBytes(const std::string& path) {
+std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw std::runtime_error("cannot read " + path);
+        throw std::runtime_error("cannot read " + path.string());
     }
     std::ostringstream bytes;
     bytes << in.rdbuf();
@@ -89,8 +89,8 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     int status = 0;
     ::waitpid(pid, &status, 0);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = ReadFileBytes(outPath);
-    r.err = ReadFileBytes(errPath);
+    r.out = ReadFile(outPath);
+    r.err = ReadFile(errPath);
     return r;
 }
 

@@ -24,12 +24,14 @@ class TempDir {
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return m_path; }
     std::string File(const std::string& name) const { return (m_path / name).string(); }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
 
   private:
     std::filesystem::path m_path;
 };
 
-std::string ReadFileBytes(const std::string& path);
+// The whole file; throws when it cannot be read.
+std::string ReadFile(const std::filesystem::path& path);
 
 struct ProgramResult {
     int status = -1;  // exit status, or 128 + signal

@@ -40,34 +40,13 @@ const char* BookToolPath() {
 }
 
 RunResult RunBookTool(const std::vector<std::string>& args) {
-    const testing_support::ProgramResult r = testing_support::RunProgram(QUORVEL_BOOK_PATH, args);
-    return {r.status, r.out, r.err};
-}
-
-TempDir::TempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "wab32-test-XXXXXX").string();
-    if (mkdtemp(tmpl.data()) == nullptr) {
-        ADD_FAILURE() << "cannot create a temporary folder";
-    }
-    m_path = tmpl;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(m_path, ec);
+    return testing_support::RunProgram(QUORVEL_BOOK_PATH, args);
 }
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
     ASSERT_TRUE(out.good()) << path;
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 OpenedBook::~OpenedBook() {

@@ -1,9 +1,9 @@
 // Helpers for the library's tests: the library loaded as the session loads
-// it (dlopen, dlsym "WABOpen"), quorvel-book run as a program, and
-// temporary folders.
+// it (dlopen, dlsym "WABOpen") and quorvel-book run as a program.
 #pragma once
 
 #include "addressbook/WabInterface.h"
+#include "tests/support/TestSupport.h"
 
 #include <filesystem>
 #include <string>
@@ -17,32 +17,15 @@ LPWABOPEN WabOpen();
 // Opens `path` ("" for the default book); returns the result code.
 HRESULT OpenBook(const std::string& path, IAddrBook** book, IWABObject** wab);
 
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using RunResult = testing_support::ProgramResult;
+using testing_support::ReadFile;
+using testing_support::TempDir;
 
 // Runs quorvel-book with the arguments and collects its output.
 RunResult RunBookTool(const std::vector<std::string>& args);
 const char* BookToolPath();
 
-// A fresh folder, removed with everything in it at the end of the test.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& Path() const { return m_path; }
-    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
-
-  private:
-    std::filesystem::path m_path;
-};
-
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
-std::string ReadFile(const std::filesystem::path& path);
 
 // An opened book, released at the end of its scope.
 struct OpenedBook {
