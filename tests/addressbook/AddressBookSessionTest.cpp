@@ -3,6 +3,7 @@
 #include "core/ExportRun.h"
 #include "platform/WabDllPath.h"
 #include "tests/addressbook/FakeBook.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -36,19 +37,6 @@ void ExpectNothingLeft(const FakeWabState& state) {
     EXPECT_EQ(state.liveObjects, 0);
     EXPECT_EQ(state.badFrees, 0);
 }
-
-class CollectingFile final : public OutputFile {
-  public:
-    void WriteString(const char* text) override { m_text += text; }
-    std::string m_text;
-};
-
-class NullProgress final : public ProgressControl {
-  public:
-    void SetRange(std::uint16_t, std::uint16_t) override {}
-    void SetPos(int) override {}
-    void EnableWindow(bool) override {}
-};
 
 // A path to the fake of exactly length bytes (without the terminator), made
 // longer with "./" steps.
@@ -437,17 +425,17 @@ TEST(AddressBookSessionTest, ExportsLeaveOutUnreadableContacts) {
     CAddressBookSession session("");
     CompactList list;
     ASSERT_EQ(session.FillList(list), S_OK);
-    NullProgress progress;
+    testing_support::NullProgress progress;
 
-    CollectingFile vcards;
+    testing_support::RecordingFile vcards;
     EXPECT_EQ(ExportVCards(vcards, list, LVNI_ALL, progress, session), 1u);
-    EXPECT_EQ(vcards.m_text,
+    EXPECT_EQ(vcards.text(),
               "BEGIN:VCARD\nVERSION:2.1\nN:;given Anna;;;\nFN:Anna\nEND:VCARD\n"
               "BEGIN:VCARD\nVERSION:2.1\nN:;given Cleo;;;\nFN:Cleo\nEND:VCARD\n");
 
-    CollectingFile csv;
+    testing_support::RecordingFile csv;
     EXPECT_EQ(ExportCsv(csv, list, LVNI_ALL, progress, session), 1u);
-    EXPECT_EQ(csv.m_text,
+    EXPECT_EQ(csv.text(),
               "\"Anna\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"
               "\"Cleo\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n");
 }

@@ -218,25 +218,6 @@ TEST(ExportRunTest, UnreadableItemsAreLeftOutAndCounted) {
     EXPECT_EQ(rows.text(), CsvRow("a") + CsvRow("c"));
 }
 
-namespace {
-
-class FailingFile : public OutputFile {
-  public:
-    explicit FailingFile(int failAt) : m_left(failAt) {}
-    void WriteString(const char* text) override {
-        if (--m_left == 0) {
-            throw FileError("out", 28);
-        }
-        m_text += text;
-    }
-    std::string m_text;
-
-  private:
-    int m_left;
-};
-
-}  // namespace
-
 TEST(ExportRunTest, WriteFailureEndsTheRunAndLeavesTheBarAsItWas) {
     struct Case {
         bool csv;
@@ -250,7 +231,7 @@ TEST(ExportRunTest, WriteFailureEndsTheRunAndLeavesTheBarAsItWas) {
     for (const Case& c : cases) {
         Book book;
         FakeList list(book.All(3));
-        FailingFile file(c.failAt);
+        RecordingFile file(c.failAt);
         EXPECT_THROW(c.csv ? ExportCsv(file, list, LVNI_ALL, book.progress, book.source)
                            : ExportVCards(file, list, LVNI_ALL, book.progress, book.source),
                      FileError);
@@ -258,7 +239,7 @@ TEST(ExportRunTest, WriteFailureEndsTheRunAndLeavesTheBarAsItWas) {
                              : Log{"range 0 3", "pos 1", "set a", "read"};
         expected.insert(expected.end(), c.tail.begin(), c.tail.end());
         EXPECT_EQ(book.log, expected) << c.csv;
-        EXPECT_EQ(file.m_text.rfind(c.csv ? CsvRow("a") : VCard("a"), 0), 0u);
+        EXPECT_EQ(file.text().rfind(c.csv ? CsvRow("a") : VCard("a"), 0), 0u);
         EXPECT_FALSE(quotedPrintableMode);
     }
 }

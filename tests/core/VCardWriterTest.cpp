@@ -176,30 +176,12 @@ TEST(VCardWriterTest, QuotedPrintableOnlyOnNoteAndAddressLines) {
                                   ";;;;\nURL:" + plain + "\nEMAIL;PREF;INTERNET:" + plain + "\n"));
 }
 
-namespace {
-
-// Fails on the nth write, as a full disk would.
-class FailingFile : public OutputFile {
-  public:
-    explicit FailingFile(int failAt) : m_left(failAt) {}
-    void WriteString(const char*) override {
-        if (--m_left == 0) {
-            throw FileError("out.vcf", 28);
-        }
-    }
-
-  private:
-    int m_left;
-};
-
-}  // namespace
-
 TEST(VCardWriterTest, FailedWriteInsideAQuotedLineLeavesTheModeOff) {
     PropArray props;
     props.Str(kComment, "note").Str(kHomeCity, "c");
     // Writes 5 to 7 are the NOTE line, 8 to 14 the home address line.
     for (int failAt = 1; failAt <= 15; ++failAt) {
-        FailingFile file(failAt);
+        RecordingFile file(failAt);
         EXPECT_THROW(WriteVCard(file, props.data(), props.size()), FileError) << failAt;
         EXPECT_FALSE(quotedPrintableMode) << failAt;
     }

@@ -77,13 +77,6 @@ std::string PathOfLength(const fs::path& file, std::size_t length) {
     return folder + padding + name;
 }
 
-class NullProgress : public ProgressControl {
-  public:
-    void SetRange(std::uint16_t, std::uint16_t) override {}
-    void SetPos(int) override {}
-    void EnableWindow(bool) override {}
-};
-
 class FaultsTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -314,7 +307,7 @@ TEST_F(FaultsTest, BookDeletedAfterOpeningExportsWhole) {
         EXPECT_EQ(session.FillList(list), S_OK);
         TextFile file;
         ASSERT_TRUE(file.Open(Path("out.vcf")));
-        NullProgress progress;
+        testing_support::NullProgress progress;
         EXPECT_EQ(ExportVCards(file, list, LVNI_ALL, progress, session), 0u);
         file.Close();
     }

@@ -3,7 +3,9 @@
 #pragma once
 
 #include "addressbook/WabDefs.h"
+#include "platform/FileError.h"
 #include "platform/OutputFile.h"
+#include "platform/ProgressControl.h"
 
 #include <cstdint>
 #include <deque>
@@ -85,10 +87,15 @@ class PropArray {
     mutable std::deque<std::vector<char*>> m_lists;
 };
 
-// Keeps every string written, in order.
+// Keeps every string written, in order; with failAt > 0 the failAt-th write
+// throws the error of a full disk instead, as a file would.
 class RecordingFile : public OutputFile {
   public:
+    explicit RecordingFile(int failAt = 0) : m_left(failAt) {}
     void WriteString(const char* text) override {
+        if (m_left > 0 && --m_left == 0) {
+            throw FileError("out", 28);
+        }
         m_writes.emplace_back(text);
         m_text += text;
     }
@@ -96,8 +103,17 @@ class RecordingFile : public OutputFile {
     const std::vector<std::string>& writes() const { return m_writes; }
 
   private:
+    int m_left;
     std::string m_text;
     std::vector<std::string> m_writes;
+};
+
+// A progress bar that shows nothing.
+class NullProgress final : public ProgressControl {
+  public:
+    void SetRange(std::uint16_t, std::uint16_t) override {}
+    void SetPos(int) override {}
+    void EnableWindow(bool) override {}
 };
 
 // The tags of the contact fields, as the address book stores them.

@@ -1,5 +1,6 @@
 #include "UiTestSupport.h"
 
+#include "tests/support/TestSupport.h"
 #include "ui/Dialog.h"
 
 #include <QApplication>
@@ -7,22 +8,24 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
+
 namespace {
 
 bool RunTool(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000)) {
-        return false;
+    std::vector<std::string> args;
+    for (const QString& argument : arguments) {
+        args.push_back(QFile::encodeName(argument).toStdString());
     }
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    const testing_support::ProgramResult r =
+        testing_support::RunProgram(QFile::encodeName(program).toStdString(), args);
+    std::fputs(r.err.c_str(), stderr);
+    return r.status == 0;
 }
 
 }  // namespace
