@@ -38,21 +38,7 @@ void ExpectNothingLeft(const FakeWabState& state) {
     EXPECT_EQ(state.badFrees, 0);
 }
 
-// A path to the fake of exactly length bytes (without the terminator), made
-// longer with "./" steps.
-std::string PaddedPath(const std::string& path, std::size_t length) {
-    const std::size_t slash = path.rfind('/');
-    const std::size_t steps = (length - path.size()) / 2;
-    // "//" at the start names the same root, for an odd difference.
-    std::string padded((length - path.size()) % 2 == 1 ? "/" : "");
-    padded += path.substr(0, slash + 1);
-    for (std::size_t i = 0; i < steps; ++i) {
-        padded += "./";
-    }
-    padded += path.substr(slash + 1);
-    EXPECT_EQ(padded.size(), length);
-    return padded;
-}
+using testing_support::PathOfLength;
 
 TEST(WabDllPathTest, FitsOrGivesTheEmptyString) {
     struct Case {
@@ -95,14 +81,16 @@ TEST(AddressBookSessionTest, LoadsTheSettingOrTheDefaultName) {
         std::function<void()> set;
         std::string expectedName;
     };
-    const std::string path259 = PaddedPath(book.path(), 259);
+    const std::string path259 = PathOfLength(book.path(), 259);
     const Case cases[] = {
         {"unset", [] { unsetenv(kWabDllPathVariable); }, kDefaultWabDllName},
         {"empty", [] { setenv(kWabDllPathVariable, "", 1); }, kDefaultWabDllName},
         {"259 bytes", [&] { setenv(kWabDllPathVariable, path259.c_str(), 1); }, path259},
-        {"260 bytes", [&] { setenv(kWabDllPathVariable, PaddedPath(book.path(), 260).c_str(), 1); },
+        {"260 bytes",
+         [&] { setenv(kWabDllPathVariable, PathOfLength(book.path(), 260).c_str(), 1); },
          kDefaultWabDllName},
-        {"261 bytes", [&] { setenv(kWabDllPathVariable, PaddedPath(book.path(), 261).c_str(), 1); },
+        {"261 bytes",
+         [&] { setenv(kWabDllPathVariable, PathOfLength(book.path(), 261).c_str(), 1); },
          kDefaultWabDllName},
     };
     for (const Case& c : cases) {

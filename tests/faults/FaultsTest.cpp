@@ -28,9 +28,11 @@ using faults::CreateBook;
 using faults::ExpectUnchanged;
 using faults::RunQuorvelExport;
 using faults::Snapshot;
+using testing_support::PathOfLength;
 using testing_support::ProgramResult;
 using testing_support::ReadFile;
 using testing_support::TempDir;
+using testing_support::WriteFile;
 
 // Two contacts; the second has a note over two lines.
 constexpr char kBookJson[] = R"({"entries": [
@@ -49,32 +51,9 @@ constexpr char kBookVCards[] =
     "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;Bob Baker;;;\r\nFN:Bob Baker\r\n"
     "NOTE;ENCODING=QUOTED-PRINTABLE:Two=0D=0Alines\r\nEND:VCARD\r\n";
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 std::string NameOnly(const std::string& name, const std::string& extraLines = "") {
     return "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;" + name + ";;;\r\nFN:" + name + "\r\n" + extraLines +
            "END:VCARD\r\n";
-}
-
-// A path of exactly `length` bytes that names `file`, lengthened with "./".
-std::string PathOfLength(const fs::path& file, std::size_t length) {
-    const std::string folder = file.parent_path().string() + "/";
-    const std::string name = file.filename().string();
-    if (folder.size() + name.size() > length) {
-        throw std::invalid_argument(file.string() + " is longer than the case allows");
-    }
-    std::string padding;
-    std::size_t missing = length - folder.size() - name.size();
-    if (missing % 2 == 1) {
-        padding = "/";
-        --missing;
-    }
-    for (; missing > 0; missing -= 2) {
-        padding += "./";
-    }
-    return folder + padding + name;
 }
 
 class FaultsTest : public testing::Test {

@@ -32,8 +32,12 @@ class TempDir {
     std::filesystem::path m_path;
 };
 
-// The whole file; throws when it cannot be read.
+// The whole file; throws when it cannot be read or written.
 std::string ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+
+// A path of exactly `length` bytes that names `file`, lengthened with "./".
+std::string PathOfLength(const std::filesystem::path& file, std::size_t length);
 
 struct ProgramResult {
     int status = -1;  // exit status, or 128 + signal

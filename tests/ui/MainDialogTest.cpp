@@ -392,14 +392,6 @@ void MainDialogTest::desktopFileDialogs_data() {
                           << "wab"
                           << "Windows Address Book (*.wab);;vCard files (*.vcf)"
                           << "*.wab" << QByteArray();
-    QTest::newRow("header") << 1 << "Save As"
-                            << "csv"
-                            << "Header (CSV) (*.csv)"
-                            << "*.csv" << QByteArray();
-    QTest::newRow("csv") << 2 << "Save As"
-                         << "csv"
-                         << "Comma Separated Values (CSV) (*.csv)"
-                         << "*.csv" << QByteArray();
     QTest::newRow("vcard") << 3 << "Save As"
                            << "vcf"
                            << "vCard files (vcf) (*.vcf)"

@@ -43,12 +43,6 @@ RunResult RunBookTool(const std::vector<std::string>& args) {
     return testing_support::RunProgram(QUORVEL_BOOK_PATH, args);
 }
 
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    ASSERT_TRUE(out.good()) << path;
-}
-
 OpenedBook::~OpenedBook() {
     if (book != nullptr) {
         book->Release();

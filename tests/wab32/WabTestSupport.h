@@ -20,12 +20,11 @@ HRESULT OpenBook(const std::string& path, IAddrBook** book, IWABObject** wab);
 using RunResult = testing_support::ProgramResult;
 using testing_support::ReadFile;
 using testing_support::TempDir;
+using testing_support::WriteFile;
 
 // Runs quorvel-book with the arguments and collects its output.
 RunResult RunBookTool(const std::vector<std::string>& args);
 const char* BookToolPath();
-
-void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
 // An opened book, released at the end of its scope.
 struct OpenedBook {
