@@ -1,12 +1,10 @@
-// The desktop program's arithmetic: templates converted to pixels, filters,
-// the icon's place, the command line, the list.
+// The desktop program's arithmetic: templates converted to pixels, the
+// command line, the list's order.
 #include "core/EntryRef.h"
 #include "ui/ContactListView.h"
 #include "ui/ConverterApp.h"
 #include "ui/Dialog.h"
 #include "ui/ExportTypeDlg.h"
-#include "ui/FileDialogs.h"
-#include "ui/IconPlacement.h"
 #include "ui/Resource.h"
 #include "ui/resources/DialogTemplate.h"
 
@@ -20,14 +18,9 @@ class ResourcesTest : public QObject {
     void dialogUnitsToPixels_data();
     void dialogUnitsToPixels();
     void dialogBuiltFromTemplate();
-    void filterDescriptions_data();
-    void filterDescriptions();
-    void iconPosition_data();
-    void iconPosition();
     void parseCommandLine_data();
     void parseCommandLine();
     void listKeepsNameOrder();
-    void listNextItem();
 };
 
 void ResourcesTest::dialogUnitsToPixels_data() {
@@ -38,8 +31,6 @@ void ResourcesTest::dialogUnitsToPixels_data() {
     // MS Sans Serif 8 pt at 96 dpi has base units 6 x 13.
     QTest::newRow("main dialog, 6x13")
         << 6 << 13 << QList<int>{0, 0, 266, 177} << QList<int>{0, 0, 399, 288};
-    QTest::newRow("Exit button, 6x13")
-        << 6 << 13 << QList<int>{210, 156, 48, 14} << QList<int>{315, 254, 72, 23};
     QTest::newRow("list, 7x16") << 7 << 16 << QList<int>{7, 6, 197, 144}
                                 << QList<int>{12, 12, 345, 288};
     QTest::newRow("halves round up") << 5 << 12 << QList<int>{1, 1, 2, 3} << QList<int>{1, 2, 3, 5};
@@ -75,38 +66,6 @@ void ResourcesTest::dialogBuiltFromTemplate() {
     QCOMPARE(chain[1]->nextInFocusChain(), chain[2]);
     QVERIFY(static_cast<QPushButton*>(chain[0])->isDefault());
     QVERIFY(dialog.GetSystemMenu() == nullptr);
-}
-
-void ResourcesTest::filterDescriptions_data() {
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("book") << kAddressBookDialog.filter
-                          << "Windows Address Book (*.wab);;vCard files (*.vcf)";
-    QTest::newRow("vcard") << kVCardFileDialog.filter << "vCard files (vcf) (*.vcf)";
-    QTest::newRow("two") << "A (*.a)|*.a|B (*.b)|*.b||"
-                         << "A (*.a);;B (*.b)";
-}
-
-void ResourcesTest::filterDescriptions() {
-    QFETCH(QString, filter);
-    QFETCH(QString, shown);
-    QCOMPARE(QString::fromStdString(FilterDescriptions(filter.toLatin1().constData())), shown);
-}
-
-void ResourcesTest::iconPosition_data() {
-    QTest::addColumn<QList<int>>("input");  // client w, h, icon w, h
-    QTest::addColumn<QPoint>("expected");
-    QTest::newRow("20x20 client, 32x32 icon") << QList<int>{20, 20, 32, 32} << QPoint(-5, -5);
-    QTest::newRow("same size") << QList<int>{32, 32, 32, 32} << QPoint(0, 0);
-    QTest::newRow("larger client") << QList<int>{100, 51, 32, 32} << QPoint(34, 10);
-    QTest::newRow("empty client") << QList<int>{0, 0, 32, 32} << QPoint(-15, -15);
-}
-
-void ResourcesTest::iconPosition() {
-    QFETCH(QList<int>, input);
-    QFETCH(QPoint, expected);
-    const IconPosition at = CenteredIconPosition(input[0], input[1], input[2], input[3]);
-    QCOMPARE(QPoint(at.x, at.y), expected);
 }
 
 void ResourcesTest::parseCommandLine_data() {
@@ -167,26 +126,6 @@ void ResourcesTest::listKeepsNameOrder() {
     // Bytes that are not UTF-8 are shown as Latin-1.
     list.InsertItem(2, "Ren\xE9", nullptr);
     QCOMPARE(list.model()->index(2, 0).data().toString(), QString::fromUtf8("Ren\u00e9"));
-}
-
-void ResourcesTest::listNextItem() {
-    ContactListView list;
-    for (const char* name : {"a", "b", "c", "d", "e", "f", "g", "h"}) {
-        list.InsertItem(0, name, nullptr);
-    }
-    QCOMPARE(list.GetNextItem(-1, LVNI_ALL), 0);
-    QCOMPARE(list.GetNextItem(6, LVNI_ALL), 7);
-    QCOMPARE(list.GetNextItem(7, LVNI_ALL), -1);
-    QCOMPARE(list.GetNextItem(-1, LVNI_SELECTED), -1);
-    list.SetItemSelected(1, true);
-    list.SetItemSelected(4, true);
-    list.SetItemSelected(5, true);
-    QCOMPARE(list.GetNextItem(-1, LVNI_SELECTED), 1);
-    QCOMPARE(list.GetNextItem(1, LVNI_SELECTED), 4);
-    QCOMPARE(list.GetNextItem(4, LVNI_SELECTED), 5);
-    QCOMPARE(list.GetNextItem(5, LVNI_SELECTED), -1);
-    list.SetItemSelected(4, false);
-    QCOMPARE(list.GetNextItem(1, LVNI_SELECTED), 5);
 }
 
 QTEST_MAIN(ResourcesTest)

@@ -140,6 +140,8 @@ ModalScript::Step ClickControl(int id) {
     };
 }
 
+namespace {
+
 QPushButton* FindButton(QWidget* window, const QString& text) {
     for (QPushButton* button : window->findChildren<QPushButton*>()) {
         if (button->text().remove(QLatin1Char('&')) == text) {
@@ -149,22 +151,12 @@ QPushButton* FindButton(QWidget* window, const QString& text) {
     return nullptr;
 }
 
+}  // namespace
+
 ModalScript::Step ClickButton(const QString& text) {
     return [text](QWidget* window) {
         if (QPushButton* button = FindButton(window, text); button != nullptr) {
             QTest::mouseClick(button, Qt::LeftButton);
-        }
-    };
-}
-
-ModalScript::Step PressEscape() {
-    return [](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); };
-}
-
-ModalScript::Step CloseWith(int result) {
-    return [result](QWidget* window) {
-        if (auto* dialog = qobject_cast<QDialog*>(window); dialog != nullptr) {
-            dialog->done(result);
         }
     };
 }

@@ -15,8 +15,6 @@
 #include <string>
 #include <vector>
 
-class QPushButton;
-
 // One contact of a test book: its display name and e-mail address.
 struct TestContact {
     std::string displayName;
@@ -65,7 +63,6 @@ class ModalScript {
 
     const std::vector<SeenWindow>& Seen() const { return m_seen; }
     QStringList Titles() const;
-    bool AllStepsRun() const { return m_next >= m_steps.size(); }
 
   private:
     void Poll();
@@ -80,7 +77,3 @@ class ModalScript {
 // Steps for modal windows.
 ModalScript::Step ClickControl(int id);              // a CDialog's control by id
 ModalScript::Step ClickButton(const QString& text);  // any push button by its text
-ModalScript::Step PressEscape();
-ModalScript::Step CloseWith(int result);  // QDialog::done
-
-QPushButton* FindButton(QWidget* window, const QString& text);
