@@ -1,5 +1,5 @@
-// The main dialog driven through its widgets: start-up, Browse, every export
-// kind against quorvel-export, failures, and the file dialogs.
+// The main dialog driven through its widgets: start-up, the system menu,
+// selection, Browse, Properties and every export path.
 #include "UiTestSupport.h"
 
 #include "addressbook/AddressBookSession.h"
@@ -9,10 +9,14 @@
 #include "ui/MainDlg.h"
 #include "ui/Resource.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -57,6 +61,13 @@ struct OpenDialog {
         const QRect rect = list.visualRect(list.model()->index(index, 0));
         QTest::mouseClick(list.viewport(), Qt::LeftButton,
                           add ? Qt::ControlModifier : Qt::NoModifier, rect.center());
+    }
+    // Ctrl+click on every selected item: nothing left selected.
+    void DeselectAll() {
+        for (int i = List().GetNextItem(-1, LVNI_SELECTED); i != -1;
+             i = List().GetNextItem(-1, LVNI_SELECTED)) {
+            ClickItem(i, true);
+        }
     }
 
     ScriptedFileDialogs files;
@@ -105,13 +116,29 @@ class MainDialogTest : public QObject {
     void initTestCase();
     void startUp_data();
     void startUp();
+    void startUpBinary_data();
+    void startUpBinary();
+    void initialState();
+    void systemCommands_data();
+    void systemCommands();
+    void systemMenuEntries();
+    void exportEnabledThroughSelections();
     void exportKinds_data();
     void exportKinds();
+    void cancelPaths_data();
+    void cancelPaths();
+    void sameHeaderAndDataPath();
+    void existingFileReplaced();
+    void exportNothingSelected_data();
+    void exportNothingSelected();
+    void exportAllOnEmptyList();
+    void browse();
     void browseToBadFile();
     void writeFailureReported();
     void incompleteBook_data();
     void incompleteBook();
     void exportOverTheBookRefused();
+    void properties();
     void desktopFileDialogs_data();
     void desktopFileDialogs();
 
@@ -119,6 +146,7 @@ class MainDialogTest : public QObject {
     QTemporaryDir m_dir;
     QString m_book;
     QString m_otherBook;
+    QString m_emptyBook;
 };
 
 void MainDialogTest::initTestCase() {
@@ -129,7 +157,8 @@ void MainDialogTest::initTestCase() {
     m_book = MakeBook(m_dir.path(), "book", kContacts);
     m_otherBook =
         MakeBook(m_dir.path(), "other", {{"Zoe Zimmer", "zoe@example.org"}, {"Yann Young", ""}});
-    QVERIFY(!m_book.isEmpty() && !m_otherBook.isEmpty());
+    m_emptyBook = MakeBook(m_dir.path(), "empty", {});
+    QVERIFY(!m_book.isEmpty() && !m_otherBook.isEmpty() && !m_emptyBook.isEmpty());
     // The default book, where the library looks for it.
     QVERIFY(QDir().mkpath(m_dir.path() + "/data/quorvel"));
     QVERIFY(QFile::copy(m_otherBook, m_dir.path() + "/data/quorvel/default.wab"));
@@ -175,6 +204,161 @@ void MainDialogTest::startUp() {
         QVERIFY(!exportEnabled);
         QCOMPARE(app.ExitCode(), 0);
     }
+}
+
+void MainDialogTest::startUpBinary_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("stdoutHas");
+    QTest::addColumn<QString>("stderrHas");
+    const QString missing = m_dir.path() + "/missing.wab";
+    QTest::newRow("unopenable book") << QStringList{missing} << 1 << "" << missing;
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: quorvel"
+                          << "";
+}
+
+void MainDialogTest::startUpBinary() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, stdoutHas);
+    QFETCH(QString, stderrHas);
+    const QString runtime = m_dir.path() + "/runtime";
+    QVERIFY(QDir().mkpath(runtime));
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", runtime);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(QUORVEL_PROGRAM), arguments);
+    // No window comes up, so the program ends by itself.
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitCode(), exitCode);
+    const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    QVERIFY(out.contains(stdoutHas));
+    if (!stderrHas.isEmpty()) {
+        QVERIFY2(err.contains(stderrHas), qPrintable(err));
+        QCOMPARE(err.count('\n'), 1);
+    }
+}
+
+void MainDialogTest::initialState() {
+    OpenDialog d(m_book);
+    QCOMPARE(ItemTexts(d.List()), Names(kContacts));
+    QVERIFY(!d.ExportEnabled());
+    for (int id : {IDC_BROWSE, IDC_EXPORT_ALL, IDC_PROPERTIES, IDC_ABOUT, IDCANCEL}) {
+        QVERIFY(d.Button(id)->isEnabled());
+    }
+    QVERIFY(!d.dialog.GetDlgItem(IDC_PROGRESS)->isEnabled());
+    QCOMPARE(d.dialog.m_lastSelected, -1);
+    QCOMPARE(d.dialog.focusWidget(), d.dialog.GetDlgItem(IDCANCEL));
+    QCOMPARE(d.dialog.OnQueryDragIcon().cacheKey(), d.dialog.windowIcon().cacheKey());
+    QVERIFY(d.List().selectionMode() == QAbstractItemView::ExtendedSelection);
+    QVERIFY(d.List().flow() == QListView::TopToBottom && d.List().isWrapping());
+}
+
+void MainDialogTest::systemCommands_data() {
+    QTest::addColumn<uint>("nID");
+    QTest::addColumn<bool>("about");
+    QTest::newRow("0x10 IDM_ABOUTBOX") << 0x10u << true;
+    QTest::newRow("0x1F") << 0x1Fu << true;
+    QTest::newRow("0x20") << 0x20u << false;
+    QTest::newRow("0xF000 SC_SIZE") << 0xF000u << false;
+}
+
+void MainDialogTest::systemCommands() {
+    QFETCH(uint, nID);
+    QFETCH(bool, about);
+    OpenDialog d(m_book);
+    ModalScript script({ClickButton("OK")});
+    d.dialog.OnSysCommand(nID, 0);
+    QTest::qWait(50);
+    QCOMPARE(script.Titles(), about ? QStringList{"About Quorvel"} : QStringList{});
+    QVERIFY(d.dialog.isVisible());
+}
+
+void MainDialogTest::systemMenuEntries() {
+    OpenDialog d(m_book);
+    QMenu* menu = d.dialog.GetSystemMenu();
+    QVERIFY(menu != nullptr);
+    const QList<QAction*> actions = menu->actions();
+    QCOMPARE(actions.size(), 3);
+    QVERIFY(actions[1]->isSeparator());
+    QCOMPARE(actions[2]->text(), QStringLiteral("&About Quorvel..."));
+    QCOMPARE(actions[2]->data().toUInt(), IDM_ABOUTBOX);
+    {
+        ModalScript script({ClickButton("OK")});
+        actions[2]->trigger();
+        QCOMPARE(script.Titles(), QStringList{"About Quorvel"});
+    }
+    {
+        ModalScript script({ClickButton("OK")});
+        QTest::mouseClick(d.Button(IDC_ABOUT), Qt::LeftButton);
+        QCOMPARE(script.Titles(), QStringList{"About Quorvel"});
+    }
+    // Alt+Space and a right click open the menu.
+    d.dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d.dialog));
+    QTest::keyClick(&d.dialog, Qt::Key_Space, Qt::AltModifier);
+    QTRY_VERIFY(menu->isVisible());
+    menu->hide();
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                 d.dialog.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&d.dialog, &rightClick);
+    QTRY_VERIFY(menu->isVisible());
+    menu->hide();
+    // Close goes the way of IDCANCEL and ends the dialog.
+    actions[0]->trigger();
+    QVERIFY(!d.dialog.isVisible());
+    QCOMPARE(d.dialog.result(), IDCANCEL);
+}
+
+void MainDialogTest::exportEnabledThroughSelections() {
+    OpenDialog d(m_book);
+    const QString out = m_dir.path() + "/sel.vcf";
+    d.dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d.dialog));
+    d.ClickItem(3);
+    QCOMPARE(d.dialog.m_lastSelected, 3);
+    QVERIFY(d.ExportEnabled());
+    // The selection is drawn only while the list has the focus, and kept.
+    const auto highlighted = [&d] {
+        const QImage shown = d.List().viewport()->grab().toImage();
+        const QRect item = d.List().visualRect(d.List().model()->index(3, 0));
+        const QRgb base = d.List().palette().color(QPalette::Base).rgb();
+        return shown.pixel(item.left() + 1, item.center().y()) != base;
+    };
+    QVERIFY(highlighted());
+    QTest::keyClick(&d.List(), Qt::Key_Tab);
+    QVERIFY(!d.List().hasFocus());
+    QVERIFY(!highlighted());
+    QCOMPARE(d.List().GetNextItem(-1, LVNI_SELECTED), 3);
+    QTest::keyClick(d.dialog.focusWidget(), Qt::Key_Backtab);
+    QVERIFY(highlighted());
+    d.ClickItem(1);  // only item 1, before the last chosen: nothing changes
+    QCOMPARE(d.dialog.m_lastSelected, 3);
+    d.ClickItem(7, true);
+    QCOMPARE(d.dialog.m_lastSelected, 7);
+    d.DeselectAll();
+    QVERIFY(d.ExportEnabled());  // deselecting leaves Export enabled
+    QCOMPARE(d.dialog.m_lastSelected, 7);
+
+    // Export disables it; items at or before 7 do not enable it again.
+    d.ClickItem(7);
+    d.files.Answer(out.toStdString());
+    {
+        ModalScript script({ClickControl(IDC_EXPORT_VCARD), ClickButton("OK")});
+        QTest::mouseClick(d.Button(IDC_EXPORT), Qt::LeftButton);
+        QCOMPARE(script.Titles(), (QStringList{"Export Type?", "Quorvel"}));
+    }
+    QVERIFY(!d.ExportEnabled());
+    d.ClickItem(7);
+    QVERIFY(!d.ExportEnabled());
+    d.ClickItem(2);
+    QVERIFY(!d.ExportEnabled());
+    d.ClickItem(8);
+    QVERIFY(d.ExportEnabled());
+    QCOMPARE(d.dialog.m_lastSelected, 8);
 }
 
 void MainDialogTest::exportKinds_data() {
@@ -262,6 +446,178 @@ void MainDialogTest::exportKinds() {
              all ? static_cast<int>(kContacts.size()) : static_cast<int>(selection.size()));
 }
 
+void MainDialogTest::cancelPaths_data() {
+    QTest::addColumn<int>("kind");      // IDCANCEL: Escape in the type dialog
+    QTest::addColumn<int>("answered");  // file dialogs answered before a Cancel
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<bool>("headerLeft");
+    QTest::newRow("Escape in the type dialog") << IDCANCEL << 0 << 0 << false;
+    QTest::newRow("vCard file cancelled") << IDC_EXPORT_VCARD << 0 << 1 << false;
+    QTest::newRow("CSV file cancelled") << IDC_EXPORT_CSV << 0 << 1 << false;
+    QTest::newRow("header file cancelled") << IDC_EXPORT_CSV_SPLIT << 0 << 1 << false;
+    QTest::newRow("split data file cancelled") << IDC_EXPORT_CSV_SPLIT << 1 << 2 << true;
+}
+
+void MainDialogTest::cancelPaths() {
+    QFETCH(int, kind);
+    QFETCH(int, answered);
+    QFETCH(int, asked);
+    QFETCH(bool, headerLeft);
+    const QString header = m_dir.path() + "/cancel-" + QString::number(kind) + ".csv";
+    QFile::remove(header);
+    OpenDialog d(m_book);
+    d.ClickItem(2);
+    if (answered > 0) {
+        d.files.Answer(header.toStdString());
+    }
+    ModalScript script({kind == IDCANCEL ? PressEscape() : ClickControl(kind)});
+    QTest::mouseClick(d.Button(IDC_EXPORT), Qt::LeftButton);
+    QCOMPARE(script.Titles(), QStringList{"Export Type?"});  // no "Export Complete"
+    QCOMPARE(static_cast<int>(d.files.asked.size()), asked);
+    QCOMPARE(QFile::exists(header), headerLeft);
+    if (headerLeft) {
+        const QByteArray bytes = ReadAll(header);
+        QVERIFY(bytes.startsWith(kCsvHeaderStart));
+        QVERIFY(bytes.endsWith("\r\n"));
+        QCOMPARE(bytes.count('\n'), 1);
+    }
+    QVERIFY(d.ExportEnabled());  // an unfinished export leaves Export enabled
+}
+
+void MainDialogTest::sameHeaderAndDataPath() {
+    const QString path = m_dir.path() + "/same.csv";
+    const QString cliHeader = m_dir.path() + "/same.cli-header.csv";
+    const QString cliData = m_dir.path() + "/same.cli.csv";
+    OpenDialog d(m_book);
+    d.files.Answer(path.toStdString());
+    d.files.Answer(path.toStdString());
+    ModalScript script({ClickControl(IDC_EXPORT_CSV_SPLIT), ClickButton("OK")});
+    QTest::mouseClick(d.Button(IDC_EXPORT_ALL), Qt::LeftButton);
+    QCOMPARE(script.Titles(), (QStringList{"Export Type?", "Quorvel"}));
+    QVERIFY(RunCliExport({"-f", "csv-split", "--header", cliHeader, "-o", cliData, m_book}));
+    // The data file replaced the header file: rows only.
+    QCOMPARE(ReadAll(path), ReadAll(cliData));
+    QVERIFY(!ReadAll(path).startsWith(kCsvHeaderStart));
+}
+
+void MainDialogTest::existingFileReplaced() {
+    const QString path = m_dir.path() + "/existing.vcf";
+    const QString cli = m_dir.path() + "/existing.cli.vcf";
+    WriteAll(path, QByteArray(100000, 'x'));
+    OpenDialog d(m_book);
+    d.ClickItem(0);
+    d.files.Answer(path.toStdString());
+    ModalScript script({ClickControl(IDC_EXPORT_VCARD), ClickButton("OK")});
+    QTest::mouseClick(d.Button(IDC_EXPORT), Qt::LeftButton);
+    QVERIFY(RunCliExport({"-f", "vcard", "-o", cli, "--select", "0", m_book}));
+    QCOMPARE(ReadAll(path), ReadAll(cli));
+}
+
+void MainDialogTest::exportNothingSelected_data() {
+    QTest::addColumn<int>("kind");
+    QTest::newRow("vCard") << IDC_EXPORT_VCARD;
+    QTest::newRow("CSV") << IDC_EXPORT_CSV;
+    QTest::newRow("split") << IDC_EXPORT_CSV_SPLIT;
+}
+
+void MainDialogTest::exportNothingSelected() {
+    QFETCH(int, kind);
+    const QString header = m_dir.path() + "/none-header-" + QString::number(kind) + ".csv";
+    const QString data = m_dir.path() + "/none-" + QString::number(kind) + ".out";
+    const QString cliHeader = m_dir.path() + "/none.cli-header.csv";
+    OpenDialog d(m_book);
+    d.ClickItem(4);
+    d.DeselectAll();
+    QVERIFY(d.ExportEnabled());
+    if (kind == IDC_EXPORT_CSV_SPLIT) {
+        d.files.Answer(header.toStdString());
+    }
+    d.files.Answer(data.toStdString());
+    ModalScript script({ClickControl(kind), ClickButton("OK")});
+    QTest::mouseClick(d.Button(IDC_EXPORT), Qt::LeftButton);
+    QCOMPARE(script.Titles(), (QStringList{"Export Type?", "Quorvel"}));
+    QVERIFY(!d.ExportEnabled());
+
+    QVERIFY(RunCliExport(
+        {"-f", "csv-split", "--header", cliHeader, "-o", m_dir.path() + "/none.cli.csv", m_book}));
+    const QByteArray headerLine = ReadAll(cliHeader);
+    QVERIFY(QFile::exists(data));
+    switch (kind) {
+        case IDC_EXPORT_VCARD:
+            QCOMPARE(ReadAll(data), QByteArray());
+            break;
+        case IDC_EXPORT_CSV:
+            QCOMPARE(ReadAll(data), headerLine);
+            break;
+        default:
+            QCOMPARE(ReadAll(header), headerLine);
+            QCOMPARE(ReadAll(data), QByteArray());
+            break;
+    }
+}
+
+void MainDialogTest::exportAllOnEmptyList() {
+    const QString vcf = m_dir.path() + "/empty.vcf";
+    const QString csv = m_dir.path() + "/empty.csv";
+    const QString cliHeader = m_dir.path() + "/empty.cli-header.csv";
+    OpenDialog d(m_emptyBook);
+    QCOMPARE(d.List().GetItemCount(), 0);
+    d.files.Answer(vcf.toStdString());
+    d.files.Answer(csv.toStdString());
+    {
+        ModalScript script({ClickControl(IDC_EXPORT_VCARD), ClickButton("OK"),
+                            ClickControl(IDC_EXPORT_CSV), ClickButton("OK")});
+        QTest::mouseClick(d.Button(IDC_EXPORT_ALL), Qt::LeftButton);
+        QTest::mouseClick(d.Button(IDC_EXPORT_ALL), Qt::LeftButton);
+        QCOMPARE(script.Titles(),
+                 (QStringList{"Export Type?", "Quorvel", "Export Type?", "Quorvel"}));
+    }
+    QVERIFY(RunCliExport(
+        {"-f", "csv-split", "--header", cliHeader, "-o", m_dir.path() + "/empty.cli.csv", m_book}));
+    QVERIFY(QFile::exists(vcf));
+    QCOMPARE(ReadAll(vcf), QByteArray());
+    QCOMPARE(ReadAll(csv), ReadAll(cliHeader));
+    QVERIFY(!d.ExportEnabled());  // Export All leaves it as it was
+}
+
+void MainDialogTest::browse() {
+    OpenDialog d(m_book);
+    d.ClickItem(5);
+    CAddressBookSession* const first = d.dialog.m_pSession;
+    // Cancelled: nothing changes.
+    d.files.Answer(std::nullopt);
+    QTest::mouseClick(d.Button(IDC_BROWSE), Qt::LeftButton);
+    QCOMPARE(d.dialog.m_pSession, first);
+    QCOMPARE(ItemTexts(d.List()), Names(kContacts));
+    QCOMPARE(d.files.asked.size(), std::size_t{1});
+    QCOMPARE(d.files.asked[0].filter, kAddressBookDialog.filter);
+    QCOMPARE(d.files.asked[0].defaultExtension, ".wab");
+    QCOMPARE(d.files.asked[0].initialName, "*.wab");
+    QVERIFY(d.files.asked[0].open);
+
+    // A good book: the list is refilled; the last choice and Export stay.
+    d.files.Answer(m_otherBook.toStdString());
+    {
+        ModalScript script;
+        QTest::mouseClick(d.Button(IDC_BROWSE), Qt::LeftButton);
+        QVERIFY(script.Seen().empty());
+    }
+    QVERIFY(d.dialog.m_pSession != first);
+    QVERIFY(d.dialog.m_pSession->m_bOpened);
+    QCOMPARE(ItemTexts(d.List()), (QStringList{"Yann Young", "Zoe Zimmer"}));
+    QCOMPARE(d.dialog.m_lastSelected, 5);
+    QVERIFY(d.ExportEnabled());
+
+    // The new book's contacts export.
+    const QString out = m_dir.path() + "/browsed.vcf";
+    const QString cli = m_dir.path() + "/browsed.cli.vcf";
+    d.files.Answer(out.toStdString());
+    ModalScript script({ClickControl(IDC_EXPORT_VCARD), ClickButton("OK")});
+    QTest::mouseClick(d.Button(IDC_EXPORT_ALL), Qt::LeftButton);
+    QVERIFY(RunCliExport({"-f", "vcard", "-o", cli, m_otherBook}));
+    QCOMPARE(ReadAll(out), ReadAll(cli));
+}
+
 void MainDialogTest::browseToBadFile() {
     const QString bad = m_dir.path() + "/not-a-book.wab";
     WriteAll(bad, "this is not an address book\n");
@@ -279,6 +635,13 @@ void MainDialogTest::browseToBadFile() {
     QCOMPARE(d.dialog.m_pSession, session);
     QCOMPARE(ItemTexts(d.List()), Names(kContacts));
     QCOMPARE(d.dialog.m_lastSelected, 2);
+    // The old session still serves the commands.
+    const QString out = m_dir.path() + "/after-bad.csv";
+    d.files.Answer(out.toStdString());
+    ModalScript exportScript({ClickControl(IDC_EXPORT_CSV), ClickButton("OK")});
+    QTest::mouseClick(d.Button(IDC_EXPORT), Qt::LeftButton);
+    QCOMPARE(exportScript.Titles(), (QStringList{"Export Type?", "Quorvel"}));
+    QVERIFY(ReadAll(out).contains("Carol Cooper"));
 }
 
 void MainDialogTest::writeFailureReported() {
@@ -381,6 +744,23 @@ void MainDialogTest::exportOverTheBookRefused() {
     QVERIFY(d.ExportEnabled());
 }
 
+void MainDialogTest::properties() {
+    OpenDialog d(m_book);
+    {
+        ModalScript script;
+        QTest::mouseClick(d.Button(IDC_PROPERTIES), Qt::LeftButton);
+        QTest::qWait(50);
+        QVERIFY(script.Seen().empty());
+    }
+    d.ClickItem(6);
+    ModalScript script({CloseWith(0)});
+    QTest::mouseClick(d.Button(IDC_PROPERTIES), Qt::LeftButton);
+    QCOMPARE(script.Seen().size(), std::size_t{1});
+    QCOMPARE(script.Seen()[0].objectName, QStringLiteral("WabDetailsDialog"));
+    QVERIFY(script.Seen()[0].text.contains("Grace Gill") ||
+            script.Seen()[0].title.contains("Grace Gill"));
+}
+
 void MainDialogTest::desktopFileDialogs_data() {
     QTest::addColumn<int>("which");
     QTest::addColumn<QString>("title");
@@ -392,6 +772,14 @@ void MainDialogTest::desktopFileDialogs_data() {
                           << "wab"
                           << "Windows Address Book (*.wab);;vCard files (*.vcf)"
                           << "*.wab" << QByteArray();
+    QTest::newRow("header") << 1 << "Save As"
+                            << "csv"
+                            << "Header (CSV) (*.csv)"
+                            << "*.csv" << QByteArray();
+    QTest::newRow("csv") << 2 << "Save As"
+                         << "csv"
+                         << "Comma Separated Values (CSV) (*.csv)"
+                         << "*.csv" << QByteArray();
     QTest::newRow("vcard") << 3 << "Save As"
                            << "vcf"
                            << "vCard files (vcf) (*.vcf)"

@@ -160,3 +160,15 @@ ModalScript::Step ClickButton(const QString& text) {
         }
     };
 }
+
+ModalScript::Step PressEscape() {
+    return [](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); };
+}
+
+ModalScript::Step CloseWith(int result) {
+    return [result](QWidget* window) {
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog != nullptr) {
+            dialog->done(result);
+        }
+    };
+}

@@ -77,3 +77,5 @@ class ModalScript {
 // Steps for modal windows.
 ModalScript::Step ClickControl(int id);              // a CDialog's control by id
 ModalScript::Step ClickButton(const QString& text);  // any push button by its text
+ModalScript::Step PressEscape();
+ModalScript::Step CloseWith(int result);  // QDialog::done
