@@ -4,7 +4,6 @@
 #include "cli/CompactList.h"
 #include "cli/ContactSelection.h"
 #include "cli/TerminalProgress.h"
-#include "core/CsvWriter.h"
 #include "core/ExportFiles.h"
 #include "core/ExportRun.h"
 #include "platform/FileError.h"
