@@ -24,16 +24,17 @@ std::string Contents(std::FILE* stream) {
     return text;
 }
 
-const char* const kVCardAnna =
-    "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;given Anna;;;\r\nFN:Anna\r\nEND:VCARD\r\n";
-const char* const kVCardBert =
-    "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;given Bert;;;\r\nFN:Bert\r\nEND:VCARD\r\n";
-const char* const kVCardCleo =
-    "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;given Cleo;;;\r\nFN:Cleo\r\nEND:VCARD\r\n";
+std::string VCard(const std::string& name) {
+    return "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;given " + name + ";;;\r\nFN:" + name +
+           "\r\nEND:VCARD\r\n";
+}
+std::string Row(const std::string& name) {
+    return "\"" + name + "\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
+}
+const std::string kVCardAnna = VCard("Anna"), kVCardBert = VCard("Bert"),
+                  kVCardCleo = VCard("Cleo"), kRowAnna = Row("Anna"), kRowBert = Row("Bert"),
+                  kRowCleo = Row("Cleo");
 const char* const kHeader = "Name,Birthday,Hm Addr,Hm,Mob,Wk Info,Wk,Page,FAX,EMail,URLs,Note\r\n";
-const char* const kRowAnna = "\"Anna\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
-const char* const kRowBert = "\"Bert\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
-const char* const kRowCleo = "\"Cleo\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
 
 class ExportCommandTest : public testing::Test {
   protected:
@@ -74,15 +75,15 @@ class ExportCommandTest : public testing::Test {
 TEST_F(ExportCommandTest, WritesEachKindInListOrder) {
     EXPECT_EQ(Run({"-o", Path("all.vcf"), m_book}), kExitSuccess);
     EXPECT_EQ(m_err, "3 contacts written to " + Path("all.vcf") + "\n");
-    EXPECT_EQ(ReadFile(Path("all.vcf")), std::string(kVCardAnna) + kVCardBert + kVCardCleo);
+    EXPECT_EQ(ReadFile(Path("all.vcf")), kVCardAnna + kVCardBert + kVCardCleo);
 
     EXPECT_EQ(Run({"-f", "csv", "-o", Path("all.csv"), m_book}), kExitSuccess);
-    EXPECT_EQ(ReadFile(Path("all.csv")), std::string(kHeader) + kRowAnna + kRowBert + kRowCleo);
+    EXPECT_EQ(ReadFile(Path("all.csv")), kHeader + kRowAnna + kRowBert + kRowCleo);
 
     EXPECT_EQ(Run({"-f", "csv-split", "--header", Path("h.csv"), "-o", Path("d.csv"), m_book}),
               kExitSuccess);
     EXPECT_EQ(ReadFile(Path("h.csv")), kHeader);
-    EXPECT_EQ(ReadFile(Path("d.csv")), std::string(kRowAnna) + kRowBert + kRowCleo);
+    EXPECT_EQ(ReadFile(Path("d.csv")), kRowAnna + kRowBert + kRowCleo);
 
     // One file as both header and data file is refused before either is written.
     EXPECT_EQ(Run({"-f", "csv-split", "--header", Path("s.csv"), "-o", Path("./s.csv"), m_book}),
@@ -100,12 +101,10 @@ TEST_F(ExportCommandTest, SelectsByPositionAndByName) {
         std::string vcards, err;
     };
     const Case cases[] = {
-        {{"--select", "2,0"}, std::string(kVCardAnna) + kVCardCleo, "2 contacts" + done},
+        {{"--select", "2,0"}, kVCardAnna + kVCardCleo, "2 contacts" + done},
         {{"-n", "nN"}, kVCardAnna, "1 contact" + done},
-        {{"-n", "*O", "-n", "ber"}, std::string(kVCardBert) + kVCardCleo, "2 contacts" + done},
-        {{"-s", "0", "-n", "ANNA", "-n", "[ab]*"},
-         std::string(kVCardAnna) + kVCardBert,
-         "2 contacts" + done},
+        {{"-n", "*O", "-n", "ber"}, kVCardBert + kVCardCleo, "2 contacts" + done},
+        {{"-s", "0", "-n", "ANNA", "-n", "[ab]*"}, kVCardAnna + kVCardBert, "2 contacts" + done},
         {{"-q", "-n", "zed", "-n", "b?rt"}, kVCardBert, warning + "'zed'\n"},
         {{"-n", "ann?"}, kVCardAnna, "1 contact" + done},
         {{"-n", "an?"}, "", warning + "'an?'\n0 contacts" + done},
@@ -147,12 +146,12 @@ TEST_F(ExportCommandTest, WritesToStandardOutputButNeverIntoTheBook) {
         int status;
         std::string out, err;
     };
-    const std::string rows = std::string(kRowAnna) + kRowBert + kRowCleo;
+    const std::string rows = kRowAnna + kRowBert + kRowCleo;
     const Case cases[] = {
         {{"-o", "-", m_book},
          "",
          kExitSuccess,
-         std::string(kVCardAnna) + kVCardBert + kVCardCleo,
+         kVCardAnna + kVCardBert + kVCardCleo,
          "3 contacts written to standard output\n"},
         {{"-f", "csv-split", "--header", Path("h.csv"), "-o", "-", m_book},
          "",
@@ -242,7 +241,7 @@ TEST_F(ExportCommandTest, FailuresSayOneLineAndGiveTheirStatus) {
     // The contacts that could be read are still written.
     m_fake.state().entries[2].failOpen = true;
     Run({"-o", Path("x.vcf"), m_book});
-    EXPECT_EQ(ReadFile(Path("x.vcf")), std::string(kVCardAnna) + kVCardCleo);
+    EXPECT_EQ(ReadFile(Path("x.vcf")), kVCardAnna + kVCardCleo);
     EXPECT_FALSE(fs::exists(Path("d.csv")));
 }
 

@@ -20,6 +20,13 @@ TEST(TextFileTest, StoresEveryLineFeedAsCrLfAndOtherBytesUnchanged) {
     file.WriteString("");
     file.Close();
     EXPECT_EQ(ReadFile(path), std::string("a\r\nb\x06\r\xFF\r\n\r\n"));
+    {
+        // A file dropped without Close still gets its buffered bytes.
+        TextFile dropped;
+        ASSERT_TRUE(dropped.Open(path));
+        dropped.WriteString("kept\n");
+    }
+    EXPECT_EQ(ReadFile(path), "kept\r\n");
 }
 
 TEST(TextFileTest, WritesStringsLargerThanItsBufferWhole) {
