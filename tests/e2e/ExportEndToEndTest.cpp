@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -85,6 +87,22 @@ TEST_F(ExportEndToEndTest, ClosedStandardOutputFailsTheExport) {
         RunProgram("/bin/sh", {"-c", "\"$0\" -q -o - \"$1\" >&-", QUORVEL_EXPORT, s_book});
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.err, "quorvel-export: cannot write standard output: Bad file descriptor\n");
+}
+
+// A user with neither HOME nor an entry in the user database has the
+// default book under the root folder, said in one line.
+TEST_F(ExportEndToEndTest, DefaultBookOfAUserWithoutAHome) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can take a user id that has no entry";
+    }
+    const Result r =
+        RunProgram("/usr/bin/setpriv",
+                   {"--reuid=54321", "--regid=54321", "--clear-groups", QUORVEL_EXPORT, "--list"},
+                   {"HOME", "XDG_DATA_HOME", "QUORVEL_WAB_DLLPATH"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "quorvel-export: cannot open the default address book "
+              "//.local/share/quorvel/default.wab: No such file or directory\n");
 }
 
 // --help and --version on every program: printed, status 0, no window and
