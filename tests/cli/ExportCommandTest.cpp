@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <functional>
+#include <map>
 #include <string>
 
 namespace {
@@ -73,23 +73,39 @@ class ExportCommandTest : public testing::Test {
 };
 
 TEST_F(ExportCommandTest, WritesEachKindInListOrder) {
-    EXPECT_EQ(Run({"-o", Path("all.vcf"), m_book}), kExitSuccess);
-    EXPECT_EQ(m_err, "3 contacts written to " + Path("all.vcf") + "\n");
-    EXPECT_EQ(ReadFile(Path("all.vcf")), kVCardAnna + kVCardBert + kVCardCleo);
-
-    EXPECT_EQ(Run({"-f", "csv", "-o", Path("all.csv"), m_book}), kExitSuccess);
-    EXPECT_EQ(ReadFile(Path("all.csv")), kHeader + kRowAnna + kRowBert + kRowCleo);
-
-    EXPECT_EQ(Run({"-f", "csv-split", "--header", Path("h.csv"), "-o", Path("d.csv"), m_book}),
-              kExitSuccess);
-    EXPECT_EQ(ReadFile(Path("h.csv")), kHeader);
-    EXPECT_EQ(ReadFile(Path("d.csv")), kRowAnna + kRowBert + kRowCleo);
-
-    // One file as both header and data file is refused before either is written.
-    EXPECT_EQ(Run({"-f", "csv-split", "--header", Path("s.csv"), "-o", Path("./s.csv"), m_book}),
-              kExitUsage);
-    EXPECT_FALSE(fs::exists(Path("s.csv")));
-    ExpectNothingLeftInFake();
+    struct Case {
+        std::vector<std::string> args;
+        std::string out, err;
+        std::map<std::string, std::string> files;
+    };
+    const std::string vcards = kVCardAnna + kVCardBert + kVCardCleo;
+    const std::string rows = kRowAnna + kRowBert + kRowCleo;
+    const Case cases[] = {
+        {{"-o", Path("a.vcf"), m_book},
+         "",
+         "3 contacts written to " + Path("a.vcf") + "\n",
+         {{"a.vcf", vcards}}},
+        {{"-q", "-f", "csv", "-o", Path("a.csv"), m_book}, "", "", {{"a.csv", kHeader + rows}}},
+        {{"-q", "-f", "csv-split", "--header", Path("h.csv"), "-o", Path("d.csv"), m_book},
+         "",
+         "",
+         {{"h.csv", kHeader}, {"d.csv", rows}}},
+        {{"-o", "-", m_book}, vcards, "3 contacts written to standard output\n", {}},
+        {{"-f", "csv-split", "--header", Path("h2.csv"), "-o", "-", m_book},
+         rows,
+         "3 contacts written to standard output, the header line to " + Path("h2.csv") + "\n",
+         {{"h2.csv", kHeader}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        EXPECT_EQ(Run(c.args), kExitSuccess);
+        EXPECT_EQ(m_out, c.out);
+        EXPECT_EQ(m_err, c.err);
+        for (const auto& [name, bytes] : c.files) {
+            EXPECT_EQ(ReadFile(Path(name.c_str())), bytes) << name;
+        }
+        ExpectNothingLeftInFake();
+    }
 }
 
 TEST_F(ExportCommandTest, SelectsByPositionAndByName) {
@@ -117,132 +133,90 @@ TEST_F(ExportCommandTest, SelectsByPositionAndByName) {
         EXPECT_EQ(ReadFile(out), c.vcards);
         EXPECT_EQ(m_err, c.err);
     }
-
-    EXPECT_EQ(Run({"--select", "1,3", "-o", Path("bad.vcf"), m_book}), kExitUsage);
-    EXPECT_EQ(m_err,
-              "quorvel-export: --select: no contact at position 3 (" + m_book + " lists 3)\n");
-    EXPECT_FALSE(fs::exists(Path("bad.vcf")));
-}
-
-TEST_F(ExportCommandTest, NeverWritesOverTheBook) {
-    const std::string link = Path("link.wab");
-    fs::create_symlink(m_book, link);
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"-o", m_book, m_book},
-             {"-o", link, m_book},
-             {"-f", "csv-split", "--header", m_book, "-o", Path("d.csv"), m_book}}) {
-        SCOPED_TRACE(testing::PrintToString(args));
-        EXPECT_EQ(Run(args), kExitUsage);
-        EXPECT_NE(m_err.find(": it is the address book being read\n"), std::string::npos) << m_err;
-        EXPECT_EQ(ReadFile(m_book), "fake");
-    }
-    EXPECT_FALSE(fs::exists(Path("d.csv")));
-}
-
-TEST_F(ExportCommandTest, WritesToStandardOutputButNeverIntoTheBook) {
-    struct Case {
-        std::vector<std::string> args;
-        std::string outPath;  // empty: a temporary file
-        int status;
-        std::string out, err;
-    };
-    const std::string rows = kRowAnna + kRowBert + kRowCleo;
-    const Case cases[] = {
-        {{"-o", "-", m_book},
-         "",
-         kExitSuccess,
-         kVCardAnna + kVCardBert + kVCardCleo,
-         "3 contacts written to standard output\n"},
-        {{"-f", "csv-split", "--header", Path("h.csv"), "-o", "-", m_book},
-         "",
-         kExitSuccess,
-         rows,
-         "3 contacts written to standard output, the header line to " + Path("h.csv") + "\n"},
-        {{"-o", "-", m_book},
-         "/dev/full",
-         kExitFileFailed,
-         "",
-         "quorvel-export: cannot write standard output: No space left on device\n"},
-        {{"-o", "-", m_book},
-         m_book,
-         kExitUsage,
-         "",
-         "quorvel-export: will not write standard output: it is the address book being read\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.args) + " > " + c.outPath);
-        EXPECT_EQ(Run(c.args, c.outPath), c.status);
-        EXPECT_EQ(m_out, c.out);
-        EXPECT_EQ(m_err, c.err);
-        EXPECT_EQ(ReadFile(m_book), "fake");
-    }
-    EXPECT_EQ(ReadFile(Path("h.csv")), kHeader);
 }
 
 TEST_F(ExportCommandTest, ListsPositionsAndNames) {
-    EXPECT_EQ(Run({"--list", m_book}), kExitSuccess);
-    EXPECT_EQ(m_out, "0\tAnna\n1\tBert\n2\tCleo\n");
-    EXPECT_EQ(m_err, "");
     // Control bytes and the backslash cannot break a line or reach the terminal.
     m_fake.state().entries.push_back(Contact("Dan\tTab\nLF\x1B[2J\\", 4));
-    m_out.clear();
     EXPECT_EQ(Run({"--list", m_book}), kExitSuccess);
     EXPECT_EQ(m_out, "0\tAnna\n1\tBert\n2\tCleo\n3\tDan\\tTab\\nLF\\x1B[2J\\\\\n");
+    EXPECT_EQ(m_err, "");
 }
 
+// Every failure is one line with its status; the book keeps its bytes, no
+// file is left where nothing could be written, and the fake is left clean.
 TEST_F(ExportCommandTest, FailuresSayOneLineAndGiveTheirStatus) {
+    const std::string link = Path("link.wab");
+    fs::create_symlink(m_book, link);
+    const std::string itIsTheBook = ": it is the address book being read\n";
+    const std::string willNot = "quorvel-export: will not write ";
     struct Case {
-        const char* what;
-        std::function<void(FakeWabState&)> arrange;
         std::vector<std::string> args;
         int status;
         std::string error;
+        std::string outPath = "";  // standard output: a temporary file when empty
+        int unreadable = -1;       // a contact that cannot be opened
+        int queryFailAt = -1;      // the QueryRows call that fails
     };
+    const std::string missing = "quorvel-export: 1 of 3 contacts could not be read";
     const Case cases[] = {
-        {"header file that cannot be opened",
-         nullptr,
-         {"-f", "csv-split", "--header", Path("no/h.csv"), "-o", Path("d.csv"), m_book},
+        {{"-o", m_book, m_book}, kExitUsage, willNot + m_book + itIsTheBook},
+        {{"-o", link, m_book}, kExitUsage, willNot + link + itIsTheBook},
+        {{"-f", "csv-split", "--header", m_book, "-o", Path("d.csv"), m_book},
+         kExitUsage,
+         willNot + m_book + itIsTheBook},
+        {{"-o", "-", m_book}, kExitUsage, willNot + "standard output" + itIsTheBook, m_book},
+        {{"-o", "-", m_book},
+         kExitFileFailed,
+         "quorvel-export: cannot write standard output: No space left on device\n",
+         "/dev/full"},
+        // One file as both header and data file is refused before either is written.
+        {{"-f", "csv-split", "--header", Path("d.csv"), "-o", Path("./d.csv"), m_book},
+         kExitUsage,
+         willNot + Path("./d.csv") + " as both the header file and the data file\n"},
+        {{"--select", "1,3", "-o", Path("x.vcf"), m_book},
+         kExitUsage,
+         "quorvel-export: --select: no contact at position 3 (" + m_book + " lists 3)\n"},
+        {{"-f", "csv-split", "--header", Path("no/h.csv"), "-o", Path("d.csv"), m_book},
          kExitFileFailed,
          "quorvel-export: cannot open " + Path("no/h.csv") + ": No such file or directory\n"},
-        {"header file that cannot be written",
-         nullptr,
-         {"-f", "csv-split", "--header", "/dev/full", "-o", Path("d.csv"), m_book},
+        {{"-f", "csv-split", "--header", "/dev/full", "-o", Path("d.csv"), m_book},
          kExitFileFailed,
          "quorvel-export: cannot write /dev/full: No space left on device\n"},
-        {"unreadable contact",
-         [](FakeWabState& s) { s.entries[2].failOpen = true; },
-         {"-o", Path("x.vcf"), m_book},
+        {{"-o", Path("x.vcf"), m_book},
          kExitBookFailed,
-         "quorvel-export: 1 of 3 contacts could not be read and are missing from " + Path("x.vcf") +
-             "\n"},
-        {"listing that fails part-way",
-         [](FakeWabState& s) {
-             s.queryFailAt = 2;
-             s.queryFailCode = MAPI_E_CORRUPT_DATA;
-         },
-         {"-o", Path("x.vcf"), m_book},
+         missing + " and are missing from " + Path("x.vcf") + "\n",
+         "",
+         2},
+        {{"-o", Path("x.vcf"), m_book},
          kExitBookFailed,
          "quorvel-export: could not list every contact of " + m_book +
-             " (code 0x8004011B); going on with the 2 listed\n"},
+             " (code 0x8004011B); going on with the 2 listed\n",
+         "",
+         -1,
+         2},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(testing::PrintToString(c.args) + " > " + c.outPath);
         m_fake.state() = FakeWabState();
         m_fake.state().entries = {Contact("Cleo", 3), Contact("Anna", 1), Contact("Bert", 2)};
-        if (c.arrange) {
-            c.arrange(m_fake.state());
+        if (c.unreadable >= 0) {
+            m_fake.state().entries[static_cast<std::size_t>(c.unreadable)].failOpen = true;
         }
-        fs::remove(Path("x.vcf"));
-        fs::remove(Path("d.csv"));
-        EXPECT_EQ(Run(c.args), c.status);
+        m_fake.state().queryFailAt = c.queryFailAt;
+        m_fake.state().queryFailCode = MAPI_E_CORRUPT_DATA;
+        EXPECT_EQ(Run(c.args, c.outPath), c.status);
         EXPECT_EQ(m_err, c.error);
+        EXPECT_EQ(ReadFile(m_book), "fake");
+        EXPECT_FALSE(fs::exists(Path("d.csv")));
         ExpectNothingLeftInFake();
+        if (c.status == kExitBookFailed) {
+            // The contacts that could be read are still written.
+            EXPECT_EQ(ReadFile(Path("x.vcf")), kVCardAnna + kVCardCleo);
+            fs::remove(Path("x.vcf"));
+        }
+        EXPECT_FALSE(fs::exists(Path("x.vcf")));
     }
-    // The contacts that could be read are still written.
-    m_fake.state().entries[2].failOpen = true;
-    Run({"-o", Path("x.vcf"), m_book});
-    EXPECT_EQ(ReadFile(Path("x.vcf")), kVCardAnna + kVCardCleo);
-    EXPECT_FALSE(fs::exists(Path("d.csv")));
 }
 
 }  // namespace
