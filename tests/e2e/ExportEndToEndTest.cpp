@@ -114,33 +114,31 @@ TEST_F(ExportEndToEndTest, HelpAndVersionOfEveryProgram) {
     programs.emplace_back("quorvel", QUORVEL_GUI);
 #endif
     const fs::path home = *s_dir / "home";
+    fs::create_directories(home);
     for (const auto& [name, program] : programs) {
         for (const std::string option : {"--help", "--version"}) {
             for (const std::string& target : {Path("printed.txt"), std::string("/dev/full")}) {
                 SCOPED_TRACE(name + " " + option + " >" + target);
-                fs::create_directories(home);
                 // Through the shell, so that standard output can be /dev/full.
                 const Result r =
                     RunProgram("/bin/sh", {"-c", "\"$0\" \"$1\" >\"$2\"", program, option, target},
                                {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
                                 "HOME=" + home.string(), "XDG_DATA_HOME=" + home.string()});
-                const int status = r.status;
-                const std::string& err = r.err;
+                EXPECT_TRUE(fs::is_empty(home)) << "something was created in HOME";
                 if (target == "/dev/full") {
-                    EXPECT_NE(status, 0);
-                    EXPECT_EQ(err,
+                    EXPECT_NE(r.status, 0);
+                    EXPECT_EQ(r.err,
                               name + ": cannot write standard output: No space left on device\n");
                     continue;
                 }
-                EXPECT_EQ(status, 0);
-                EXPECT_EQ(err, "");
+                EXPECT_EQ(r.status, 0);
+                EXPECT_EQ(r.err, "");
                 const std::string out = ReadFile(target);
                 if (option == "--version") {
                     EXPECT_EQ(out, name + " " + QUORVEL_VERSION + "\n");
                 } else {
                     EXPECT_EQ(out.rfind("Usage: " + name + " ", 0), 0u) << out;
                 }
-                EXPECT_TRUE(fs::is_empty(home)) << "something was created in HOME";
             }
         }
     }
