@@ -17,7 +17,7 @@ TEST(LocalHeapFailureTest, AFailedCopyLeavesNoCurrentEntry) {
     CompactList list;
     ASSERT_EQ(session.FillList(list), S_OK);
     list.SetItemSelected(0, true);
-    ASSERT_NE(session.SelectEntry(list, -1), 0);
+    ASSERT_EQ(session.SelectEntry(list, -1), 1);
     ASSERT_TRUE(session.ReadProperties());
     const SPropValue* props = session.m_pProps;
 
