@@ -105,84 +105,69 @@ TEST(AddressBookSessionTest, OpensOnlyOnAZeroResult) {
     }
 }
 
+// Anna, Bad and Cleo, the second changed by each row, or a failing call.
 TEST(AddressBookSessionTest, FillListFollowsTheFailureRules) {
-    using Arrange = std::function<void(FakeWabState&)>;
-    const std::vector<std::string> twoGood = {"Anna", "Cleo"};
-    const std::vector<std::string> none;
+    using S = FakeWabState&;
+    const std::vector<std::string> two = {"Anna", "Cleo"}, none;
+    const ULONG kNoName = PROP_TAG(PT_ERROR, PROP_ID(PR_DISPLAY_NAME_A));
+    const ULONG kNoId = PROP_TAG(PT_ERROR, PROP_ID(PR_ENTRYID));
+    const ULONG kNoType = PROP_TAG(PT_ERROR, PROP_ID(PR_OBJECT_TYPE));
     const struct {
         const char* what;
-        Arrange arrange;
         HRESULT result;
         std::vector<std::string> names;
+        std::function<void(S)> arrange;
     } cases[] = {
-        {"in display-name order whatever the table's order",
-         [](FakeWabState& s) {
+        {"display-name order",
+         S_OK,
+         {"Alice", "Alice", "alice", "bob", "carol"},
+         [](S s) {
              s.entries = {Contact("carol", 1), Contact("Alice", 2), Contact("bob", 3),
                           Contact("Alice", 4), Contact("alice", 5)};
-         },
-         S_OK,
-         {"Alice", "Alice", "alice", "bob", "carol"}},
-        {"a distribution list", [](FakeWabState& s) { s.entries[1].objectType = MAPI_DISTLIST; },
-         S_OK, twoGood},
-        {"a container", [](FakeWabState& s) { s.entries[1].objectType = MAPI_ABCONT; }, S_OK,
-         twoGood},
-        {"no contacts: the result of the one QueryRows",
-         [](FakeWabState& s) {
+         }},
+        {"distribution list", S_OK, two, [](S s) { s.entries[1].objectType = MAPI_DISTLIST; }},
+        {"container", S_OK, two, [](S s) { s.entries[1].objectType = MAPI_ABCONT; }},
+        {"no contacts: the one QueryRows's result", 7, none,
+         [](S s) {
              s.entries.clear();
              s.queryEndResult = 7;
-         },
-         7, none},
-        {"QueryRows failing part-way keeps the earlier items",
-         [](FakeWabState& s) {
+         }},
+        {"QueryRows failing keeps the earlier items",
+         MAPI_E_CORRUPT_DATA,
+         {"Anna", "Bad"},
+         [](S s) {
              s.queryFailAt = 2;
              s.queryFailCode = MAPI_E_CORRUPT_DATA;
-         },
-         MAPI_E_CORRUPT_DATA,
-         {"Anna", "Bad"}},
-        {"QueryRows succeeding without a row set ends the list",
-         [](FakeWabState& s) {
+         }},
+        {"QueryRows without a row set ends the list",
+         S_OK,
+         {"Anna"},
+         [](S s) {
              s.queryFailAt = 1;
              s.queryFailCode = S_OK;
-         },
+         }},
+        {"GetPAB", MAPI_E_NO_ACCESS, none, [](S s) { s.getPabResult = MAPI_E_NO_ACCESS; }},
+        {"GetPAB without id", MAPI_E_CALL_FAILED, none, [](S s) { s.pabNullId = true; }},
+        {"OpenEntry", MAPI_E_NOT_FOUND, none,
+         [](S s) { s.openContainerResult = MAPI_E_NOT_FOUND; }},
+        {"not a container", MAPI_E_CALL_FAILED, none, [](S s) { s.containerIsMailUser = true; }},
+        {"GetContentsTable", MAPI_E_NO_SUPPORT, none,
+         [](S s) { s.contentsResult = MAPI_E_NO_SUPPORT; }},
+        {"SetColumns", MAPI_E_NO_SUPPORT, none,
+         [](S s) { s.setColumnsResult = MAPI_E_NO_SUPPORT; }},
+        {"SeekRow", MAPI_E_CALL_FAILED, none, [](S s) { s.seekResult = MAPI_E_CALL_FAILED; }},
+        {"no display name: the empty name",
          S_OK,
-         {"Anna"}},
-        {"GetPAB failing", [](FakeWabState& s) { s.getPabResult = MAPI_E_NO_ACCESS; },
-         MAPI_E_NO_ACCESS, none},
-        {"GetPAB giving no id", [](FakeWabState& s) { s.pabNullId = true; }, MAPI_E_CALL_FAILED,
-         none},
-        {"OpenEntry of the container failing",
-         [](FakeWabState& s) { s.openContainerResult = MAPI_E_NOT_FOUND; }, MAPI_E_NOT_FOUND, none},
-        {"OpenEntry giving another kind of object",
-         [](FakeWabState& s) { s.containerIsMailUser = true; }, MAPI_E_CALL_FAILED, none},
-        {"GetContentsTable failing", [](FakeWabState& s) { s.contentsResult = MAPI_E_NO_SUPPORT; },
-         MAPI_E_NO_SUPPORT, none},
-        {"SetColumns failing", [](FakeWabState& s) { s.setColumnsResult = MAPI_E_NO_SUPPORT; },
-         MAPI_E_NO_SUPPORT, none},
-        {"SeekRow failing", [](FakeWabState& s) { s.seekResult = MAPI_E_CALL_FAILED; },
-         MAPI_E_CALL_FAILED, none},
-        {"missing display name: listed with the empty name",
-         [](FakeWabState& s) {
-             s.entries[1].tags[0] = PROP_TAG(PT_ERROR, PROP_ID(PR_DISPLAY_NAME_A));
-         },
-         S_OK,
-         {"", "Anna", "Cleo"}},
-        {"null display name", [](FakeWabState& s) { s.entries[1].nullName = true; }, S_OK, twoGood},
-        {"missing entry id",
-         [](FakeWabState& s) { s.entries[1].tags[1] = PROP_TAG(PT_ERROR, PROP_ID(PR_ENTRYID)); },
-         S_OK, twoGood},
-        {"empty entry id", [](FakeWabState& s) { s.entries[1].id.clear(); }, S_OK, twoGood},
-        {"missing object type",
-         [](FakeWabState& s) {
-             s.entries[1].tags[2] = PROP_TAG(PT_ERROR, PROP_ID(PR_OBJECT_TYPE));
-         },
-         S_OK, twoGood},
-        {"two columns only", [](FakeWabState& s) { s.entries[1].columns = 2; }, S_OK, twoGood},
-        {"no property records", [](FakeWabState& s) { s.entries[1].noProps = true; }, S_OK,
-         twoGood},
-        {"AllocateBuffer giving no block costs that row",
-         [](FakeWabState& s) { s.failAllocateBuffer = {1}; }, S_OK, twoGood},
-        {"AllocateMore giving no block costs that row",
-         [](FakeWabState& s) { s.failAllocateMore = {1}; }, S_OK, twoGood},
+         {"", "Anna", "Cleo"},
+         [&](S s) { s.entries[1].tags[0] = kNoName; }},
+        {"null display name", S_OK, two, [](S s) { s.entries[1].nullName = true; }},
+        {"no entry id", S_OK, two, [&](S s) { s.entries[1].tags[1] = kNoId; }},
+        {"empty entry id", S_OK, two, [](S s) { s.entries[1].id.clear(); }},
+        {"no object type", S_OK, two, [&](S s) { s.entries[1].tags[2] = kNoType; }},
+        {"two columns", S_OK, two, [](S s) { s.entries[1].columns = 2; }},
+        {"no property records", S_OK, two, [](S s) { s.entries[1].noProps = true; }},
+        {"AllocateBuffer", S_OK, two, [](S s) { s.failAllocateBuffer = {1}; }},
+        {"AllocateMore", S_OK, two, [](S s) { s.failAllocateMore = {1}; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -120,6 +120,11 @@ void MakeBook(const fs::path& book, const std::string& json, int generated = 0) 
     fs::remove(source);
 }
 
+// A big-endian 16-bit field of an SQLite file: the page size at 16.
+std::size_t U16(const std::string& bytes, std::size_t at) {
+    return (static_cast<unsigned char>(bytes[at]) << 8) | static_cast<unsigned char>(bytes[at + 1]);
+}
+
 std::size_t CountOf(const std::string& text, const std::string& needle) {
     std::size_t count = 0;
     for (std::size_t at = text.find(needle); at != std::string::npos;
@@ -197,11 +202,23 @@ TEST_F(FaultsTest, OutputFaultsFailWithStatus3AndOneLine) {
     EXPECT_EQ(CountOf(ReadFile(Path("header.csv")), "\r\n"), 1u);
 }
 
-// A book that cannot be opened: status 1, one line naming it and why, no output.
+// A book that cannot be opened: status 1, one line naming it and why, no
+// output. Valid SQLite files that are not books of this schema among them:
+// views (one endless), a trigger, a table without its integer key holding an
+// id twice.
 TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
     const std::string notABook =
         "WABOpen failed with code 0x8004011B (not an address book, or a damaged one)";
     std::string good = ReadFile(m_book);
+    const auto changed = [&](const char* sql) {
+        return [&, sql](const fs::path& f) {
+            fs::copy_file(m_book, f);
+            sqlite3* db = nullptr;
+            ASSERT_EQ(sqlite3_open(f.c_str(), &db), SQLITE_OK);
+            EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
+        };
+    };
     const struct {
         std::function<void(const fs::path&)> make;
         std::string reason;
@@ -212,6 +229,21 @@ TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
         {[](const fs::path& f) { WriteFile(f, "Name,E-mail\r\nAnn,a@b\r\n"); }, notABook},
         {[&](const fs::path& f) { WriteFile(f, std::string(100, '\xA5') + good.substr(100)); },
          notABook},
+        {changed("DROP TABLE entries; CREATE VIEW entries AS WITH RECURSIVE c(x) AS (SELECT 1 "
+                 "UNION ALL SELECT x + 1 FROM c) SELECT x AS id, x AS stored_order, 6 AS "
+                 "object_type, 'n' AS display_name, randomblob(16) AS sort_key, x'' AS props "
+                 "FROM c;"),
+         notABook},
+        {changed("DROP TABLE book_format; CREATE VIEW book_format AS WITH RECURSIVE c(x) AS "
+                 "(SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT x AS schema_version FROM c "
+                 "ORDER BY x DESC;"),
+         notABook},
+        {changed(
+             "ALTER TABLE entries RENAME TO old; CREATE TABLE entries (id INTEGER, "
+             "stored_order, object_type, display_name, sort_key, props); INSERT INTO "
+             "entries SELECT * FROM old; INSERT INTO entries SELECT * FROM old; DROP TABLE old;"),
+         notABook},
+        {changed("CREATE TRIGGER t AFTER INSERT ON entries BEGIN SELECT 1; END;"), notABook},
         {[](const fs::path& f) { fs::create_directory(f); }, "Is a directory"},
         {[](const fs::path& f) { ::mkfifo(f.c_str(), 0600); }, "a pipe or socket, not a file"},
         {[](const fs::path& f) { fs::create_symlink("/dev/zero", f); }, "a device, not a file"},
@@ -236,29 +268,24 @@ TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
 // Pages in the middle of a book destroyed: the export either says that it is
 // incomplete (status 1, one line) or is whole and correct.
 TEST_F(FaultsTest, BookDamagedInTheMiddleIsToldOrExportedWhole) {
-    const fs::path pristine = Path("big.wab");
+    const std::string pristine = Path("big.wab"), book = Path("damaged.wab");
     MakeBook(pristine, "", 2000);
-    ProgramResult r = RunExport({"-f", "csv", "-o", Path("pristine.csv"), pristine.string()});
+    ProgramResult r = RunExport({"-f", "csv", "-o", Path("pristine.csv"), pristine});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string reference = ReadFile(Path("pristine.csv"));
-    const std::string bytes = ReadFile(pristine.string());
-    const std::size_t pageSize =
-        (static_cast<unsigned char>(bytes[16]) << 8) | static_cast<unsigned char>(bytes[17]);
+    const std::string bytes = ReadFile(pristine);
+    const std::size_t pageSize = U16(bytes, 16);
     const std::size_t pages = bytes.size() / pageSize;
     ASSERT_GT(pages, 8u);
     int told = 0;
     for (std::size_t page : {pages / 4, pages / 2, 3 * pages / 4, pages - 1}) {
         SCOPED_TRACE("page " + std::to_string(page) + " of " + std::to_string(pages));
-        std::string damaged = bytes;
-        std::fill_n(damaged.begin() + static_cast<std::ptrdiff_t>(page * pageSize), pageSize,
-                    '\xA5');
-        const fs::path book = Path("damaged.wab");
-        WriteFile(book, damaged);
-        const fs::path out = Path("damaged.csv");
-        r = RunExportOn(book, {"-q", "-f", "csv", "-o", out.string()});
+        WriteFile(book, bytes.substr(0, page * pageSize) + std::string(pageSize, '\xA5') +
+                            bytes.substr((page + 1) * pageSize));
+        r = RunExportOn(book, {"-q", "-f", "csv", "-o", Path("damaged.csv")});
         if (r.status == 0) {
             EXPECT_EQ(r.err, "");
-            EXPECT_TRUE(ReadFile(out.string()) == reference) << "a damaged export said done";
+            EXPECT_TRUE(ReadFile(Path("damaged.csv")) == reference) << "a damaged export said done";
         } else {
             ++told;
             EXPECT_EQ(r.status, 1);
@@ -465,36 +492,6 @@ TEST_F(FaultsTest, FileColonNamesAFile) {
     EXPECT_EQ(r.out, "0\tAnn Able\n1\tBob Baker\n");
 }
 
-// Valid SQLite files that are not books of this schema: views (one endless),
-// a table without its integer key holding an id twice. Each is refused.
-TEST_F(FaultsTest, HostileSchemasAreNotAddressBooks) {
-    const char* const changes[] = {
-        "DROP TABLE entries; CREATE VIEW entries AS WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL "
-        "SELECT x + 1 FROM c) SELECT x AS id, x AS stored_order, 6 AS object_type, 'n' AS "
-        "display_name, randomblob(16) AS sort_key, x'' AS props FROM c;",
-        "DROP TABLE book_format; CREATE VIEW book_format AS WITH RECURSIVE c(x) AS (SELECT 1 "
-        "UNION ALL SELECT x + 1 FROM c) SELECT x AS schema_version FROM c ORDER BY x DESC;",
-        "ALTER TABLE entries RENAME TO old; CREATE TABLE entries (id INTEGER, stored_order, "
-        "object_type, display_name, sort_key, props); INSERT INTO entries SELECT * FROM old; "
-        "INSERT INTO entries SELECT * FROM old; DROP TABLE old;",
-        "CREATE TRIGGER t AFTER INSERT ON entries BEGIN SELECT 1; END;",
-    };
-    for (const char* change : changes) {
-        SCOPED_TRACE(change);
-        const fs::path book = Path("hostile.wab");
-        fs::copy_file(m_book, book, fs::copy_options::overwrite_existing);
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(book.c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, change, nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-        const ProgramResult r = RunExportOn(book, {"--list"});
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, "quorvel-export: cannot open address book " + book.string() +
-                             ": WABOpen failed with code 0x8004011B (not an address book, or a "
-                             "damaged one)\n");
-    }
-}
-
 // An export stopped by a signal (here the file-size limit) leaves the old
 // output as it was and no temporary file.
 TEST_F(FaultsTest, InterruptedExportKeepsThePreviousFile) {
@@ -518,9 +515,8 @@ TEST_F(FaultsTest, InterruptedExportKeepsThePreviousFile) {
 // Every byte of a small book's table and index pages damaged in turn: no
 // export says all went well while it holds fewer contacts than the book.
 TEST_F(FaultsTest, NoDamagedByteLosesAContactQuietly) {
-    const std::string good = ReadFile(m_book.string());
-    const std::size_t pageSize =
-        (static_cast<unsigned char>(good[16]) << 8) | static_cast<unsigned char>(good[17]);
+    const std::string good = ReadFile(m_book);
+    const std::size_t pageSize = U16(good, 16);
     std::vector<std::size_t> pages;
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open_v2(m_book.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
@@ -550,12 +546,8 @@ TEST_F(FaultsTest, NoDamagedByteLosesAContactQuietly) {
         // The page's unused middle, between its cell pointers and its cells,
         // is left out: nothing reads it.
         const std::size_t start = (page - 1) * pageSize;
-        const auto u16 = [&](std::size_t at) {
-            return (static_cast<unsigned char>(good[at]) << 8) |
-                   static_cast<unsigned char>(good[at + 1]);
-        };
-        const std::size_t unusedFrom = start + 8 + 2 * u16(start + 3);
-        const std::size_t unusedTo = start + u16(start + 5);
+        const std::size_t unusedFrom = start + 8 + 2 * U16(good, start + 3);
+        const std::size_t unusedTo = start + U16(good, start + 5);
         for (std::size_t at = start; at < start + pageSize; ++at) {
             if (at == unusedFrom && unusedTo > unusedFrom) {
                 at = unusedTo;
