@@ -1,10 +1,26 @@
 #include "addressbook/AddressBookSession.h"
 #include "cli/CompactList.h"
+#include "platform/LocalHeap.h"
 #include "tests/addressbook/FakeBook.h"
 
 #include <gtest/gtest.h>
 
-extern bool g_localHeapFails;
+#include <cstdlib>
+
+namespace {
+bool g_localHeapFails = false;
+}  // namespace
+
+// A local heap that gives no block while g_localHeapFails is set, linked in
+// place of the real one.
+void* LocalAlloc(unsigned /*flags*/, std::size_t bytes) {
+    return g_localHeapFails || bytes == 0 ? nullptr : std::calloc(1, bytes);
+}
+
+void* LocalFree(void* block) {
+    std::free(block);
+    return nullptr;
+}
 
 namespace {
 
