@@ -15,15 +15,12 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 
-namespace {
 // The fsync calls of this process.
-int g_fsyncs = 0;
-}  // namespace
+static int g_fsyncs = 0;
 
 extern "C" int fsync(int fd) {
     ++g_fsyncs;
@@ -495,17 +492,14 @@ TEST_F(FaultsTest, FileColonNamesAFile) {
 // An export stopped by a signal (here the file-size limit) leaves the old
 // output as it was and no temporary file.
 TEST_F(FaultsTest, InterruptedExportKeepsThePreviousFile) {
-    const fs::path big = Path("big.wab");
+    const std::string big = Path("big.wab"), out = Path("out.vcf");
     MakeBook(big, "", 200);
-    const fs::path out = Path("out.vcf");
     WriteFile(out, "previous\r\n");
-    const ProgramResult r =
-        RunProgram("/bin/sh",
-                   {"-c", std::string("ulimit -f 4; exec \"$0\" -o \"$1\" \"$2\""), QUORVEL_EXPORT,
-                    out.string(), big.string()},
-                   {"QUORVEL_WAB_DLLPATH"});
+    const ProgramResult r = RunProgram(
+        "/bin/sh", {"-c", "ulimit -f 4; exec \"$0\" -o \"$1\" \"$2\"", QUORVEL_EXPORT, out, big},
+        {"QUORVEL_WAB_DLLPATH"});
     EXPECT_NE(r.status, 0);
-    EXPECT_EQ(ReadFile(out.string()), "previous\r\n");
+    EXPECT_EQ(ReadFile(out), "previous\r\n");
     for (const auto& entry : fs::directory_iterator(m_dir.path())) {
         EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
             << entry.path();
