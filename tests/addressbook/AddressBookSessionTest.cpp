@@ -8,23 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::vector<std::string> Names(const CompactList& list) {
-    std::vector<std::string> names;
-    for (int i = 0; i < list.GetItemCount(); ++i) {
-        names.emplace_back(list.GetItemText(i));
-    }
-    return names;
-}
 
 // The display name of the current entry, read through the library.
 std::string CurrentName(CAddressBookSession& session) {
@@ -38,22 +27,26 @@ void ExpectNothingLeft(const FakeWabState& state) {
     EXPECT_EQ(state.badFrees, 0);
 }
 
-using testing_support::PathOfLength;
+// A session over Anna, Bert and Cleo, all listed.
+struct Listed {
+    FakeBook book;
+    CAddressBookSession session{""};
+    CompactList list;
+    Listed() {
+        book.state().entries = {Contact("Anna", 1), Contact("Bert", 2), Contact("Cleo", 3)};
+        EXPECT_EQ(session.FillList(list), S_OK);
+    }
+};
 
 TEST(WabDllPathTest, FitsOrGivesTheEmptyString) {
-    struct Case {
-        const char* what;
+    const struct {
         bool set;
         std::size_t length;
         bool fits;
-    };
-    const Case cases[] = {
-        {"unset", false, 0, false},      {"empty", true, 0, false},
-        {"short", true, 12, true},       {"259 bytes", true, 259, true},
-        {"260 bytes", true, 260, false}, {"261 bytes", true, 261, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    } cases[] = {{false, 0, false}, {true, 0, false},   {true, 12, true},
+                 {true, 259, true}, {true, 260, false}, {true, 261, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
         const std::string value(c.length, 'p');
         if (c.set) {
             setenv(kWabDllPathVariable, value.c_str(), 1);
@@ -64,240 +57,149 @@ TEST(WabDllPathTest, FitsOrGivesTheEmptyString) {
         std::memset(buffer, 'Z', sizeof buffer);
         EXPECT_EQ(ReadWabDllPath(buffer, kWabDllPathSize), c.fits);
         EXPECT_EQ(std::string(buffer), c.fits ? value : std::string());
-        for (std::size_t i = kWabDllPathSize; i < sizeof buffer; ++i) {
-            ASSERT_EQ(buffer[i], 'Z') << "written past the buffer at " << i;
-        }
+        EXPECT_EQ(std::string(buffer + kWabDllPathSize, 16), std::string(16, 'Z'))
+            << "written past the buffer";
     }
     unsetenv(kWabDllPathVariable);
 }
 
-TEST(AddressBookSessionTest, LoadsTheSettingOrTheDefaultName) {
-    FakeBook book;
-    // Keep a real default library, if one is found, away from the user's book.
-    const std::string dataHome = ::testing::TempDir() + "quorvel-session-data-home";
-    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
-    struct Case {
-        const char* what;
-        std::function<void()> set;
-        std::string expectedName;
-    };
-    const std::string path259 = PathOfLength(book.path(), 259);
-    const Case cases[] = {
-        {"unset", [] { unsetenv(kWabDllPathVariable); }, kDefaultWabDllName},
-        {"empty", [] { setenv(kWabDllPathVariable, "", 1); }, kDefaultWabDllName},
-        {"259 bytes", [&] { setenv(kWabDllPathVariable, path259.c_str(), 1); }, path259},
-        {"260 bytes",
-         [&] { setenv(kWabDllPathVariable, PathOfLength(book.path(), 260).c_str(), 1); },
-         kDefaultWabDllName},
-        {"261 bytes",
-         [&] { setenv(kWabDllPathVariable, PathOfLength(book.path(), 261).c_str(), 1); },
-         kDefaultWabDllName},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        c.set();
-        book.state().paramSize = 0;
-        CAddressBookSession session("");
-        // Only the setting names the fake library.
-        EXPECT_EQ(book.state().paramSize != 0, c.expectedName == path259);
-        if (c.expectedName == path259) {
-            EXPECT_TRUE(session.m_bOpened);
-        } else if (!session.m_bOpened) {
-            EXPECT_NE(session.OpenError().find(kDefaultWabDllName), std::string::npos)
-                << session.OpenError();
-        }
-    }
-    unsetenv("XDG_DATA_HOME");
-    std::filesystem::remove_all(dataHome);
-}
-
+// Opened only when WABOpen gives S_OK; otherwise the session holds nothing of
+// the library, unloads it at once, and is safe to use and destroy.
 TEST(AddressBookSessionTest, OpensOnlyOnAZeroResult) {
-    struct Case {
-        const char* what;
+    const std::string noOpen = FAKE_WAB_NO_OPEN_PATH;
+    const struct {
         std::string library;
         HRESULT result;
-        BOOL opened;
         std::string error;
-    };
-    const Case cases[] = {
-        {"success", FAKE_WAB_PATH, S_OK, 1, ""},
-        {"warning", FAKE_WAB_PATH, MAPI_W_ERRORS_RETURNED, 0,
-         "WABOpen failed with code 0x00040380"},
-        {"failure", FAKE_WAB_PATH, MAPI_E_CORRUPT_DATA, 0,
+    } cases[] = {
+        {FAKE_WAB_PATH, S_OK, ""},
+        {FAKE_WAB_PATH, MAPI_W_ERRORS_RETURNED, "WABOpen failed with code 0x00040380"},
+        {FAKE_WAB_PATH, MAPI_E_CORRUPT_DATA,
          "WABOpen failed with code 0x8004011B (not an address book, or a damaged one)"},
-        {"no WABOpen", FAKE_WAB_NO_OPEN_PATH, S_OK, 0,
-         std::string(FAKE_WAB_NO_OPEN_PATH) + " has no WABOpen"},
+        {noOpen, S_OK, noOpen + " has no WABOpen"},
+        // The loader's own text, without the name a second time.
+        {"/nonexistent/libnothing.so", S_OK,
+         "cannot load /nonexistent/libnothing.so: cannot open shared object file: No such file "
+         "or directory"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        FakeBook book(c.library);
-        if (c.library == FAKE_WAB_PATH) {
-            book.state().openResult = c.result;
-        }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        FakeBook book;
+        book.state().openResult = c.result;
+        setenv(kWabDllPathVariable, c.library.c_str(), 1);
         {
             CAddressBookSession session(FAKE_WAB_PATH);
-            EXPECT_EQ(session.m_bOpened, c.opened);
+            EXPECT_EQ(session.m_bOpened, c.error.empty());
             EXPECT_EQ(session.OpenError(), c.error);
-            if (c.library == FAKE_WAB_PATH) {
-                // A session that did not open holds nothing of the library.
-                if (!c.opened) {
-                    ExpectNothingLeft(book.state());
-                }
+            if (c.library != FAKE_WAB_PATH) {
+                EXPECT_EQ(dlopen(c.library.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr);
+            } else {
                 EXPECT_EQ(book.state().fileName, FAKE_WAB_PATH);
                 EXPECT_EQ(book.state().paramSize, sizeof(WAB_PARAM));
             }
+            if (!c.error.empty()) {
+                ExpectNothingLeft(book.state());
+                BYTE bytes[] = {1, 2, 3};
+                EntryRef entry{3, bytes};
+                CompactList list;
+                list.InsertItem(0, "Anna", &entry);
+                list.SetItemSelected(0, true);
+                EXPECT_TRUE(FAILED(session.FillList(list)));
+                EXPECT_EQ(session.SelectEntry(list, -1), 1);
+                EXPECT_FALSE(session.ReadProperties());
+                session.ShowDetails(list);
+                EXPECT_EQ(book.state().detailsCalls, 0);
+            }
         }
-        if (c.library == FAKE_WAB_PATH) {
-            ExpectNothingLeft(book.state());
-        }
+        ExpectNothingLeft(book.state());
     }
 }
 
-TEST(AddressBookSessionTest, TellsWhyTheLibraryDidNotLoad) {
-    setenv(kWabDllPathVariable, "/nonexistent/libnothing.so", 1);
-    CAddressBookSession session("");
-    EXPECT_FALSE(session.m_bOpened);
-    // The loader's own text, without the name a second time.
-    EXPECT_EQ(session.OpenError(),
-              "cannot load /nonexistent/libnothing.so: cannot open shared object file: No such "
-              "file or directory");
-    unsetenv(kWabDllPathVariable);
-}
-
+// Anna, Bad and Cleo, the second changed by each row, or a failing call.
 TEST(AddressBookSessionTest, FillListFollowsTheFailureRules) {
-    struct Case {
+    using S = FakeWabState&;
+    const std::vector<std::string> two = {"Anna", "Cleo"}, none;
+    const ULONG kNoName = PROP_TAG(PT_ERROR, PROP_ID(PR_DISPLAY_NAME_A));
+    const ULONG kNoId = PROP_TAG(PT_ERROR, PROP_ID(PR_ENTRYID));
+    const ULONG kNoType = PROP_TAG(PT_ERROR, PROP_ID(PR_OBJECT_TYPE));
+    const struct {
         const char* what;
-        std::function<void(FakeWabState&)> arrange;
         HRESULT result;
         std::vector<std::string> names;
-    };
-    auto withShape = [](RowShape shape) {
-        return [shape](FakeWabState& s) {
-            s.entries = {Contact("Anna", 1), Contact("Bad", 2), Contact("Cleo", 3)};
-            s.entries[1].shape = shape;
-        };
-    };
-    const std::vector<std::string> twoGood = {"Anna", "Cleo"};
-    const Case cases[] = {
-        {"in display-name order whatever the table's order",
-         [](FakeWabState& s) {
+        std::function<void(S)> arrange;
+    } cases[] = {
+        {"display-name order",
+         S_OK,
+         {"Alice", "Alice", "alice", "bob", "carol"},
+         [](S s) {
              s.entries = {Contact("carol", 1), Contact("Alice", 2), Contact("bob", 3),
                           Contact("Alice", 4), Contact("alice", 5)};
-         },
-         S_OK,
-         {"Alice", "Alice", "alice", "bob", "carol"}},
-        {"distribution lists and other objects get no item",
-         [](FakeWabState& s) {
-             s.entries = {Contact("Anna", 1), Contact("Team", 2, MAPI_DISTLIST),
-                          Contact("Box", 3, MAPI_ABCONT), Contact("Cleo", 4)};
-         },
-         S_OK, twoGood},
-        {"no contacts: the result of the one QueryRows",
-         [](FakeWabState& s) { s.queryEndResult = 7; },
-         7,
-         {}},
-        {"QueryRows failing part-way keeps the earlier items",
-         [](FakeWabState& s) {
-             s.entries = {Contact("Anna", 1), Contact("Bert", 2), Contact("Cleo", 3)};
+         }},
+        {"distribution list", S_OK, two, [](S s) { s.entries[1].objectType = MAPI_DISTLIST; }},
+        {"container", S_OK, two, [](S s) { s.entries[1].objectType = MAPI_ABCONT; }},
+        {"no contacts: the one QueryRows's result", 7, none,
+         [](S s) {
+             s.entries.clear();
+             s.queryEndResult = 7;
+         }},
+        {"QueryRows failing keeps the earlier items",
+         MAPI_E_CORRUPT_DATA,
+         {"Anna", "Bad"},
+         [](S s) {
              s.queryFailAt = 2;
              s.queryFailCode = MAPI_E_CORRUPT_DATA;
-         },
-         MAPI_E_CORRUPT_DATA,
-         {"Anna", "Bert"}},
-        {"GetPAB failing",
-         [](FakeWabState& s) {
-             s.entries = {Contact("Anna", 1)};
-             s.getPabResult = MAPI_E_NO_ACCESS;
-         },
-         MAPI_E_NO_ACCESS,
-         {}},
-        {"GetPAB giving no id",
-         [](FakeWabState& s) {
-             s.entries = {Contact("Anna", 1)};
-             s.pabNullId = true;
-         },
-         MAPI_E_CALL_FAILED,
-         {}},
-        {"OpenEntry of the container failing",
-         [](FakeWabState& s) {
-             s.entries = {Contact("Anna", 1)};
-             s.openContainerResult = MAPI_E_NOT_FOUND;
-         },
-         MAPI_E_NOT_FOUND,
-         {}},
-        {"OpenEntry giving another kind of object",
-         [](FakeWabState& s) {
-             s.entries = {Contact("Anna", 1)};
-             s.containerIsMailUser = true;
-         },
-         MAPI_E_CALL_FAILED,
-         {}},
-        {"GetContentsTable failing",
-         [](FakeWabState& s) {
-             s.entries = {Contact("Anna", 1)};
-             s.contentsResult = MAPI_E_NO_SUPPORT;
-         },
-         MAPI_E_NO_SUPPORT,
-         {}},
-        {"SetColumns failing",
-         [](FakeWabState& s) {
-             s.entries = {Contact("Anna", 1)};
-             s.setColumnsResult = MAPI_E_NO_SUPPORT;
-         },
-         MAPI_E_NO_SUPPORT,
-         {}},
-        {"SeekRow failing",
-         [](FakeWabState& s) {
-             s.entries = {Contact("Anna", 1)};
-             s.seekResult = MAPI_E_CALL_FAILED;
-         },
-         MAPI_E_CALL_FAILED,
-         {}},
-        {"missing display name: listed with the empty name",
-         withShape(RowShape::NameMissing),
+         }},
+        {"QueryRows without a row set ends the list",
          S_OK,
-         {"", "Anna", "Cleo"}},
-        {"null display name", withShape(RowShape::NameNull), S_OK, twoGood},
-        {"missing entry id", withShape(RowShape::IdMissing), S_OK, twoGood},
-        {"empty entry id", withShape(RowShape::IdEmpty), S_OK, twoGood},
-        {"missing object type", withShape(RowShape::TypeMissing), S_OK, twoGood},
-        {"two columns only", withShape(RowShape::TwoColumns), S_OK, twoGood},
-        {"no property records", withShape(RowShape::NoProps), S_OK, twoGood},
-        {"AllocateBuffer giving no block costs that row",
-         [](FakeWabState& s) {
-             s.entries = {Contact("Anna", 1), Contact("Bad", 2), Contact("Cleo", 3)};
-             s.failAllocateBuffer = {1};
-         },
-         S_OK, twoGood},
-        {"AllocateMore giving no block costs that row",
-         [](FakeWabState& s) {
-             s.entries = {Contact("Anna", 1), Contact("Bad", 2), Contact("Cleo", 3)};
-             s.failAllocateMore = {1};
-         },
-         S_OK, twoGood},
+         {"Anna"},
+         [](S s) {
+             s.queryFailAt = 1;
+             s.queryFailCode = S_OK;
+         }},
+        {"GetPAB", MAPI_E_NO_ACCESS, none, [](S s) { s.getPabResult = MAPI_E_NO_ACCESS; }},
+        {"GetPAB without id", MAPI_E_CALL_FAILED, none, [](S s) { s.pabNullId = true; }},
+        {"OpenEntry", MAPI_E_NOT_FOUND, none,
+         [](S s) { s.openContainerResult = MAPI_E_NOT_FOUND; }},
+        {"not a container", MAPI_E_CALL_FAILED, none, [](S s) { s.containerIsMailUser = true; }},
+        {"GetContentsTable", MAPI_E_NO_SUPPORT, none,
+         [](S s) { s.contentsResult = MAPI_E_NO_SUPPORT; }},
+        {"SetColumns", MAPI_E_NO_SUPPORT, none,
+         [](S s) { s.setColumnsResult = MAPI_E_NO_SUPPORT; }},
+        {"SeekRow", MAPI_E_CALL_FAILED, none, [](S s) { s.seekResult = MAPI_E_CALL_FAILED; }},
+        {"no display name: the empty name",
+         S_OK,
+         {"", "Anna", "Cleo"},
+         [&](S s) { s.entries[1].tags[0] = kNoName; }},
+        {"null display name", S_OK, two, [](S s) { s.entries[1].nullName = true; }},
+        {"no entry id", S_OK, two, [&](S s) { s.entries[1].tags[1] = kNoId; }},
+        {"empty entry id", S_OK, two, [](S s) { s.entries[1].id.clear(); }},
+        {"no object type", S_OK, two, [&](S s) { s.entries[1].tags[2] = kNoType; }},
+        {"two columns", S_OK, two, [](S s) { s.entries[1].columns = 2; }},
+        {"no property records", S_OK, two, [](S s) { s.entries[1].noProps = true; }},
+        {"AllocateBuffer", S_OK, two, [](S s) { s.failAllocateBuffer = {1}; }},
+        {"AllocateMore", S_OK, two, [](S s) { s.failAllocateMore = {1}; }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         FakeBook book;
+        book.state().entries = {Contact("Anna", 1), Contact("Bad", 2), Contact("Cleo", 3)};
         c.arrange(book.state());
         {
             CAddressBookSession session("");
-            ASSERT_TRUE(session.m_bOpened);
             CompactList list;
             EXPECT_EQ(session.FillList(list), c.result);
-            EXPECT_EQ(Names(list), c.names);
-            // Each item's data is its own copy of the entry id.
+            std::vector<std::string> names;
             for (int i = 0; i < list.GetItemCount(); ++i) {
-                const EntryRef* entry = list.GetItemData(i);
-                ASSERT_NE(entry, nullptr);
+                names.emplace_back(list.GetItemText(i));
+                // Each item's data is its own copy of its entry's id.
+                const EntryRef* ref = list.GetItemData(i);
+                const std::vector<BYTE> id(ref->lpb, ref->lpb + ref->cb);
                 const auto& entries = book.state().entries;
-                const bool known = std::any_of(entries.begin(), entries.end(), [&](const auto& e) {
-                    return (e.name == list.GetItemText(i) || list.GetItemText(i).empty()) &&
-                           e.id.size() == entry->cb &&
-                           std::memcmp(e.id.data(), entry->lpb, entry->cb) == 0;
-                });
-                EXPECT_TRUE(known) << list.GetItemText(i);
+                EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [&](const FakeEntry& e) {
+                    return e.id == id && (e.name == names.back() || names.back().empty());
+                })) << names.back();
             }
+            EXPECT_EQ(names, c.names);
         }
         ExpectNothingLeft(book.state());
     }
@@ -310,8 +212,7 @@ TEST(AddressBookSessionTest, DestructorFreesEntryRefsAndPropsBeforeReleasingTheL
         CAddressBookSession session("");
         CompactList list;
         ASSERT_EQ(session.FillList(list), S_OK);
-        list.SetItemSelected(1, true);
-        session.SelectEntry(list, -1);
+        session.SetCurrentEntry(list.GetItemData(1));
         ASSERT_TRUE(session.ReadProperties());
         // Deleting the items frees nothing: the session still owns the refs.
         list.DeleteAllItems();
@@ -324,128 +225,75 @@ TEST(AddressBookSessionTest, DestructorFreesEntryRefsAndPropsBeforeReleasingTheL
     ExpectNothingLeft(book.state());
 }
 
-TEST(AddressBookSessionTest, SelectEntryStartRules) {
-    FakeBook book;
-    book.state().entries = {Contact("Anna", 1), Contact("Bert", 2), Contact("Cleo", 3),
-                            Contact("Dora", 4)};
-    CAddressBookSession session("");
-    CompactList list;
-    ASSERT_EQ(session.FillList(list), S_OK);
-    list.SetItemSelected(1, true);
-    list.SetItemSelected(3, true);
+// SelectEntry makes the next selected item after `start` current; ShowDetails
+// shows the first selected one, or nothing.
+TEST(AddressBookSessionTest, SelectEntryAndShowDetailsFollowTheSelection) {
+    Listed l;
+    l.session.ShowDetails(l.list);
+    EXPECT_EQ(l.book.state().detailsCalls, 0);
+    EXPECT_FALSE(l.session.ReadProperties());
 
-    EXPECT_NE(session.SelectEntry(list, -1), -1);
-    EXPECT_EQ(CurrentName(session), "Bert");
-    EXPECT_NE(session.SelectEntry(list, 1), -1);
-    EXPECT_EQ(CurrentName(session), "Dora");
+    l.list.SetItemSelected(1, true);
+    l.list.SetItemSelected(2, true);
+    EXPECT_EQ(l.session.SelectEntry(l.list, -1), 1);
+    EXPECT_EQ(CurrentName(l.session), "Bert");
+    EXPECT_EQ(l.session.SelectEntry(l.list, 1), 1);
+    EXPECT_EQ(CurrentName(l.session), "Cleo");
     // The start item itself is never returned: nothing after the last one.
-    EXPECT_EQ(session.SelectEntry(list, 3), -1);
-    EXPECT_EQ(CurrentName(session), "Dora");
+    EXPECT_EQ(l.session.SelectEntry(l.list, 2), -1);
+    EXPECT_EQ(CurrentName(l.session), "Cleo");
 
-    list.SetItemSelected(1, false);
-    list.SetItemSelected(3, false);
-    list.SetItemSelected(2, true);
-    EXPECT_EQ(session.SelectEntry(list, 2), -1);
-    EXPECT_EQ(CurrentName(session), "Dora");
-}
-
-TEST(AddressBookSessionTest, ShowDetailsShowsTheFirstSelectedOrNothing) {
-    FakeBook book;
-    book.state().entries = {Contact("Anna", 1), Contact("Bert", 2), Contact("Cleo", 3)};
-    CAddressBookSession session("");
-    CompactList list;
-    ASSERT_EQ(session.FillList(list), S_OK);
-
-    session.ShowDetails(list);
-    EXPECT_EQ(book.state().detailsCalls, 0);
-    EXPECT_FALSE(session.ReadProperties());
-
-    list.SetItemSelected(2, true);
-    list.SetItemSelected(1, true);
-    session.ShowDetails(list);
-    EXPECT_EQ(book.state().detailsCalls, 1);
-    EXPECT_EQ(book.state().detailsId, book.state().entries[1].id);
-    EXPECT_EQ(CurrentName(session), "Bert");
+    l.session.ShowDetails(l.list);
+    EXPECT_EQ(l.book.state().detailsCalls, 1);
+    EXPECT_EQ(l.book.state().detailsId, l.book.state().entries[1].id);
+    EXPECT_EQ(CurrentName(l.session), "Bert");
 }
 
 TEST(AddressBookSessionTest, ReadPropertiesTellsWhetherItRead) {
-    FakeBook book;
-    book.state().entries = {Contact("Anna", 1), Contact("Bert", 2), Contact("Cleo", 3)};
-    book.state().entries[1].failOpen = true;
-    CAddressBookSession session("");
-    CompactList list;
-    ASSERT_EQ(session.FillList(list), S_OK);
-
+    Listed l;
+    l.book.state().entries[1].failOpen = true;
     // No current entry: nothing changes.
-    EXPECT_FALSE(session.ReadProperties());
-    EXPECT_EQ(session.m_pProps, nullptr);
-    EXPECT_EQ(session.m_cProps, 0u);
+    EXPECT_FALSE(l.session.ReadProperties());
+    EXPECT_EQ(l.session.m_pProps, nullptr);
 
-    session.SetCurrentEntry(list.GetItemData(0));
-    ASSERT_TRUE(session.ReadProperties());
-    ASSERT_EQ(session.m_cProps, 2u);
-    EXPECT_STREQ(session.m_pProps[0].Value.lpszA, "Anna");
-    const long blocks = book.state().liveBlocks;
-
+    l.session.SetCurrentEntry(l.list.GetItemData(0));
+    ASSERT_TRUE(l.session.ReadProperties());
+    ASSERT_EQ(l.session.m_cProps, 2u);
+    EXPECT_STREQ(l.session.m_pProps[0].Value.lpszA, "Anna");
+    const long blocks = l.book.state().liveBlocks;
     // A second read frees the first array.
-    ASSERT_TRUE(session.ReadProperties());
-    EXPECT_EQ(book.state().liveBlocks, blocks);
+    ASSERT_TRUE(l.session.ReadProperties());
+    EXPECT_EQ(l.book.state().liveBlocks, blocks);
 
     // An entry that cannot be opened leaves the previous array in place.
-    const SPropValue* before = session.m_pProps;
-    session.SetCurrentEntry(list.GetItemData(1));
-    EXPECT_FALSE(session.ReadProperties());
-    EXPECT_EQ(session.m_pProps, before);
-    EXPECT_EQ(session.m_cProps, 2u);
+    const SPropValue* before = l.session.m_pProps;
+    l.session.SetCurrentEntry(l.list.GetItemData(1));
+    EXPECT_FALSE(l.session.ReadProperties());
+    EXPECT_EQ(l.session.m_pProps, before);
+    EXPECT_EQ(l.session.m_cProps, 2u);
 
     // GetProps giving no array: the session holds none.
-    book.state().getPropsNoArray = true;
-    session.SetCurrentEntry(list.GetItemData(2));
-    EXPECT_FALSE(session.ReadProperties());
-    EXPECT_EQ(session.m_pProps, nullptr);
-    EXPECT_EQ(session.m_cProps, 0u);
+    l.book.state().getPropsNoArray = true;
+    l.session.SetCurrentEntry(l.list.GetItemData(2));
+    EXPECT_FALSE(l.session.ReadProperties());
+    EXPECT_EQ(l.session.m_pProps, nullptr);
+    EXPECT_EQ(l.session.m_cProps, 0u);
 }
 
 TEST(AddressBookSessionTest, ExportsLeaveOutUnreadableContacts) {
-    FakeBook book;
-    book.state().entries = {Contact("Anna", 1), Contact("Bert", 2), Contact("Cleo", 3)};
-    book.state().entries[1].failOpen = true;
-    CAddressBookSession session("");
-    CompactList list;
-    ASSERT_EQ(session.FillList(list), S_OK);
+    Listed l;
+    l.book.state().entries[1].failOpen = true;
     testing_support::NullProgress progress;
-
     testing_support::RecordingFile vcards;
-    EXPECT_EQ(ExportVCards(vcards, list, LVNI_ALL, progress, session), 1u);
+    EXPECT_EQ(ExportVCards(vcards, l.list, LVNI_ALL, progress, l.session), 1u);
     EXPECT_EQ(vcards.text(),
               "BEGIN:VCARD\nVERSION:2.1\nN:;given Anna;;;\nFN:Anna\nEND:VCARD\n"
               "BEGIN:VCARD\nVERSION:2.1\nN:;given Cleo;;;\nFN:Cleo\nEND:VCARD\n");
-
     testing_support::RecordingFile csv;
-    EXPECT_EQ(ExportCsv(csv, list, LVNI_ALL, progress, session), 1u);
+    EXPECT_EQ(ExportCsv(csv, l.list, LVNI_ALL, progress, l.session), 1u);
     EXPECT_EQ(csv.text(),
               "\"Anna\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"
               "\"Cleo\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n");
-}
-
-TEST(AddressBookSessionTest, AnUnopenedSessionIsSafeToUseAndDestroy) {
-    FakeBook book;
-    book.state().openResult = MAPI_E_CALL_FAILED;
-    const std::vector<BYTE> bytes = {1, 2, 3};
-    EntryRef entry{3, const_cast<BYTE*>(bytes.data())};
-    {
-        CAddressBookSession session("");
-        ASSERT_FALSE(session.m_bOpened);
-        CompactList list;
-        list.InsertItem(0, "Anna", &entry);
-        list.SetItemSelected(0, true);
-        EXPECT_TRUE(FAILED(session.FillList(list)));
-        EXPECT_EQ(session.SelectEntry(list, -1), 1);
-        EXPECT_FALSE(session.ReadProperties());
-        session.ShowDetails(list);
-        EXPECT_EQ(book.state().detailsCalls, 0);
-    }
-    ExpectNothingLeft(book.state());
 }
 
 }  // namespace

@@ -11,29 +11,21 @@ FakeWabState g_state;
 bool g_allocatorReleased = false;
 const BYTE kPabId[] = {'P', 'A', 'B'};
 
-void* AllocateHead(ULONG size) {
+// Blocks are counted and chained to their head, as the library frees them.
+void* Allocate(ULONG size, void* head = nullptr) {
     void* block = std::calloc(1, size == 0 ? 1 : size);
-    g_state.blocks[block];
     ++g_state.liveBlocks;
-    return block;
-}
-
-void* AllocateChained(ULONG size, void* head) {
-    auto found = g_state.blocks.find(head);
-    if (found == g_state.blocks.end()) {
-        ++g_state.badFrees;
-        return nullptr;
+    if (head == nullptr) {
+        g_state.blocks[block];
+    } else {
+        g_state.blocks[head].push_back(block);
     }
-    void* block = std::calloc(1, size == 0 ? 1 : size);
-    found->second.push_back(block);
-    ++g_state.liveBlocks;
     return block;
 }
 
 char* CopyString(const std::string& text, void* head) {
-    char* copy = static_cast<char*>(AllocateChained(static_cast<ULONG>(text.size() + 1), head));
-    std::memcpy(copy, text.c_str(), text.size() + 1);
-    return copy;
+    return static_cast<char*>(std::memcpy(Allocate(static_cast<ULONG>(text.size() + 1), head),
+                                          text.c_str(), text.size() + 1));
 }
 
 void FreeHead(void* head) {
@@ -45,10 +37,9 @@ void FreeHead(void* head) {
     }
     for (void* block : found->second) {
         std::free(block);
-        --g_state.liveBlocks;
     }
+    g_state.liveBlocks -= static_cast<long>(found->second.size() + 1);
     std::free(head);
-    --g_state.liveBlocks;
     g_state.blocks.erase(found);
 }
 
@@ -78,14 +69,15 @@ class FakeWabObject final : public Counted<IWABObject> {
         return Counted::Release();
     }
     HRESULT AllocateBuffer(ULONG size, void** buffer) override {
-        const int call = g_state.allocateBufferCalls++;
-        *buffer = g_state.failAllocateBuffer.count(call) != 0 ? nullptr : AllocateHead(size);
-        return *buffer != nullptr ? S_OK : MAPI_E_NOT_ENOUGH_MEMORY;
+        const bool fail = g_state.failAllocateBuffer.count(g_state.allocateBufferCalls++) != 0;
+        *buffer = fail ? nullptr : Allocate(size);
+        return fail ? MAPI_E_NOT_ENOUGH_MEMORY : S_OK;
     }
     HRESULT AllocateMore(ULONG size, void* head, void** buffer) override {
-        const int call = g_state.allocateMoreCalls++;
-        *buffer = g_state.failAllocateMore.count(call) != 0 ? nullptr : AllocateChained(size, head);
-        return *buffer != nullptr ? S_OK : MAPI_E_NOT_ENOUGH_MEMORY;
+        const bool fail = g_state.failAllocateMore.count(g_state.allocateMoreCalls++) != 0 ||
+                          g_state.blocks.count(head) == 0;
+        *buffer = fail ? nullptr : Allocate(size, head);
+        return fail ? MAPI_E_NOT_ENOUGH_MEMORY : S_OK;
     }
     ULONG FreeBuffer(void* buffer) override {
         FreeHead(buffer);
@@ -93,29 +85,22 @@ class FakeWabObject final : public Counted<IWABObject> {
     }
 };
 
-SPropValue* PropsOf(const FakeEntry& entry) {
-    SPropValue* props = static_cast<SPropValue*>(
-        AllocateHead(static_cast<ULONG>(sizeof(SPropValue) * (entry.props.size() + 1))));
-    for (std::size_t i = 0; i < entry.props.size(); ++i) {
-        props[i].ulPropTag = entry.props[i].first;
-        props[i].Value.lpszA = CopyString(entry.props[i].second, props);
-    }
-    return props;
-}
-
 class FakeMailUser final : public Counted<IMailUser> {
   public:
     explicit FakeMailUser(const FakeEntry& entry) : Counted("IMailUser"), m_entry(entry) {}
-    HRESULT GetProps(const SPropTagArray* /*tags*/, ULONG /*flags*/, ULONG* count,
-                     SPropValue** props) override {
+    HRESULT GetProps(const SPropTagArray*, ULONG, ULONG* count, SPropValue** props) override {
+        *count = 0;
+        *props = nullptr;
         if (g_state.getPropsNoArray) {
-            *count = 0;
-            *props = nullptr;
-            return g_state.getPropsResult;
+            return S_OK;
         }
-        *props = PropsOf(m_entry);
-        *count = static_cast<ULONG>(m_entry.props.size());
-        return g_state.getPropsResult;
+        *props = static_cast<SPropValue*>(
+            Allocate(static_cast<ULONG>(sizeof(SPropValue) * (m_entry.props.size() + 1))));
+        for (const auto& [tag, text] : m_entry.props) {
+            (*props)[*count].ulPropTag = tag;
+            (*props)[(*count)++].Value.lpszA = CopyString(text, *props);
+        }
+        return S_OK;
     }
 
   private:
@@ -125,8 +110,8 @@ class FakeMailUser final : public Counted<IMailUser> {
 class FakeTable final : public Counted<IMAPITable> {
   public:
     FakeTable() : Counted("IMAPITable") {}
-    HRESULT SetColumns(const SPropTagArray* columns, ULONG /*flags*/) override {
-        if (columns == nullptr || columns->cValues != 3 ||
+    HRESULT SetColumns(const SPropTagArray* columns, ULONG flags) override {
+        if (flags != 0 || columns == nullptr || columns->cValues != 3 ||
             columns->aulPropTag[0] != PR_DISPLAY_NAME_A || columns->aulPropTag[1] != PR_ENTRYID ||
             columns->aulPropTag[2] != PR_OBJECT_TYPE) {
             return MAPI_E_INVALID_PARAMETER;
@@ -140,62 +125,34 @@ class FakeTable final : public Counted<IMAPITable> {
         m_next = 0;
         return g_state.seekResult;
     }
+    // One row per call; the failing call gives no row set and keeps the place.
     HRESULT QueryRows(LONG count, ULONG /*flags*/, SRowSet** rows) override {
-        const int call = g_state.queryRowsCalls++;
         *rows = nullptr;
-        if (count != 1) {
-            return MAPI_E_INVALID_PARAMETER;
+        if (g_state.queryRowsCalls++ == g_state.queryFailAt || count != 1) {
+            return count != 1 ? MAPI_E_INVALID_PARAMETER : g_state.queryFailCode;
         }
-        if (call == g_state.queryFailAt) {
-            return g_state.queryFailCode;
-        }
-        SRowSet* set = static_cast<SRowSet*>(AllocateHead(sizeof(SRowSet)));
+        SRowSet* set = static_cast<SRowSet*>(Allocate(sizeof(SRowSet)));
         *rows = set;
         if (m_next >= g_state.entries.size()) {
-            set->cRows = 0;
             return g_state.queryEndResult;
         }
         const FakeEntry& entry = g_state.entries[m_next++];
         set->cRows = 1;
-        SRow& row = set->aRow[0];
-        row.cValues = entry.shape == RowShape::TwoColumns ? 2 : 3;
-        if (entry.shape == RowShape::NoProps) {
+        set->aRow[0].cValues = entry.columns;
+        if (entry.noProps) {
             return S_OK;
         }
-        SPropValue* props = static_cast<SPropValue*>(AllocateHead(3 * sizeof(SPropValue)));
-        row.lpProps = props;
-        props[0].ulPropTag = PR_DISPLAY_NAME_A;
-        props[0].Value.lpszA = CopyString(entry.name, props);
-        props[1].ulPropTag = PR_ENTRYID;
+        SPropValue* props = static_cast<SPropValue*>(Allocate(3 * sizeof(SPropValue)));
+        set->aRow[0].lpProps = props;
+        for (int i = 0; i < 3; ++i) {
+            props[i].ulPropTag = entry.tags[i];
+        }
+        props[0].Value.lpszA = entry.nullName ? nullptr : CopyString(entry.name, props);
         props[1].Value.bin.cb = static_cast<ULONG>(entry.id.size());
         props[1].Value.bin.lpb =
-            static_cast<BYTE*>(AllocateChained(static_cast<ULONG>(entry.id.size()), props));
-        std::memcpy(props[1].Value.bin.lpb, entry.id.data(), entry.id.size());
-        props[2].ulPropTag = PR_OBJECT_TYPE;
+            static_cast<BYTE*>(std::memcpy(Allocate(static_cast<ULONG>(entry.id.size()), props),
+                                           entry.id.data(), entry.id.size()));
         props[2].Value.l = entry.objectType;
-        switch (entry.shape) {
-            case RowShape::NameMissing:
-                props[0].ulPropTag = PROP_TAG(PT_ERROR, PROP_ID(PR_DISPLAY_NAME_A));
-                props[0].Value.err = MAPI_E_NOT_FOUND;
-                break;
-            case RowShape::NameNull:
-                props[0].Value.lpszA = nullptr;
-                break;
-            case RowShape::IdMissing:
-                props[1].ulPropTag = PROP_TAG(PT_ERROR, PROP_ID(PR_ENTRYID));
-                props[1].Value.err = MAPI_E_NOT_FOUND;
-                break;
-            case RowShape::IdEmpty:
-                props[1].Value.bin.cb = 0;
-                props[1].Value.bin.lpb = nullptr;
-                break;
-            case RowShape::TypeMissing:
-                props[2].ulPropTag = PROP_TAG(PT_ERROR, PROP_ID(PR_OBJECT_TYPE));
-                props[2].Value.err = MAPI_E_NOT_FOUND;
-                break;
-            default:
-                break;
-        }
         return S_OK;
     }
 
@@ -212,11 +169,7 @@ class FakeContainer final : public Counted<IABContainer> {
         return MAPI_E_NO_SUPPORT;
     }
     HRESULT GetContentsTable(ULONG /*flags*/, IMAPITable** table) override {
-        if (FAILED(g_state.contentsResult)) {
-            *table = nullptr;
-            return g_state.contentsResult;
-        }
-        *table = new FakeTable();
+        *table = FAILED(g_state.contentsResult) ? nullptr : new FakeTable();
         return g_state.contentsResult;
     }
 };
@@ -230,8 +183,7 @@ class FakeAddrBook final : public Counted<IAddrBook> {
         if (FAILED(g_state.getPabResult) || g_state.pabNullId) {
             return g_state.getPabResult;
         }
-        *id = static_cast<ENTRYID*>(AllocateHead(sizeof kPabId));
-        std::memcpy(*id, kPabId, sizeof kPabId);
+        *id = static_cast<ENTRYID*>(std::memcpy(Allocate(sizeof kPabId), kPabId, sizeof kPabId));
         *size = sizeof kPabId;
         return S_OK;
     }
@@ -239,16 +191,13 @@ class FakeAddrBook final : public Counted<IAddrBook> {
                       ULONG* type, IUnknown** object) override {
         *object = nullptr;
         if (size == sizeof kPabId && std::memcmp(id, kPabId, size) == 0) {
-            if (FAILED(g_state.openContainerResult)) {
-                return g_state.openContainerResult;
-            }
             *type = MAPI_ABCONT;
-            if (g_state.containerIsMailUser) {
-                *object = new FakeMailUser(FakeEntry{});
-            } else {
-                *object = new FakeContainer();
+            if (!FAILED(g_state.openContainerResult)) {
+                *object = g_state.containerIsMailUser
+                              ? static_cast<IUnknown*>(new FakeMailUser(FakeEntry{}))
+                              : new FakeContainer();
             }
-            return S_OK;
+            return g_state.openContainerResult;
         }
         for (const FakeEntry& entry : g_state.entries) {
             if (entry.id.size() == size && std::memcmp(entry.id.data(), id, size) == 0) {
@@ -282,11 +231,10 @@ extern "C" __attribute__((visibility("default"))) HRESULT WABOpen(IAddrBook** bo
                                                                   ULONG /*reserved*/) {
     g_state.fileName = param->szFileName != nullptr ? param->szFileName : "<null>";
     g_state.paramSize = param->cbSize;
-    if (FAILED(g_state.openResult)) {
-        return g_state.openResult;
+    if (!FAILED(g_state.openResult)) {
+        g_allocatorReleased = false;
+        *book = new FakeAddrBook();
+        *allocator = new FakeWabObject();
     }
-    g_allocatorReleased = false;
-    *book = new FakeAddrBook();
-    *allocator = new FakeWabObject();
     return g_state.openResult;
 }

@@ -11,23 +11,15 @@
 #include <utility>
 #include <vector>
 
-// How a contents-table row is shaped.
-enum class RowShape {
-    Good,
-    NameMissing,  // display name column of type PT_ERROR
-    NameNull,     // PT_STRING8 with a null pointer
-    IdMissing,    // entry id column of type PT_ERROR
-    IdEmpty,      // PT_BINARY with no bytes
-    TypeMissing,  // object type column of type PT_ERROR
-    TwoColumns,   // only two values
-    NoProps,      // no property records at all
-};
-
 struct FakeEntry {
     std::string name;
     std::vector<BYTE> id;
     LONG objectType = static_cast<LONG>(MAPI_MAILUSER);
-    RowShape shape = RowShape::Good;
+    // The contents-table row: a tag of another type marks a missing value.
+    ULONG tags[3] = {PR_DISPLAY_NAME_A, PR_ENTRYID, PR_OBJECT_TYPE};
+    ULONG columns = 3;
+    bool noProps = false;                              // no property records at all
+    bool nullName = false;                             // the display name a null pointer
     bool failOpen = false;                             // OpenEntry on this id fails
     std::vector<std::pair<ULONG, std::string>> props;  // PT_STRING8 properties
 };
@@ -42,12 +34,11 @@ struct FakeWabState {
     HRESULT contentsResult = S_OK;
     HRESULT setColumnsResult = S_OK;
     HRESULT seekResult = S_OK;
-    int queryFailAt = -1;  // 0-based QueryRows call that fails
+    int queryFailAt = -1;  // 0-based QueryRows call that gives no row set
     HRESULT queryFailCode = MAPI_E_CALL_FAILED;
     HRESULT queryEndResult = S_OK;  // the result of the call that gives no row
     bool getPropsNoArray = false;
-    HRESULT getPropsResult = S_OK;
-    std::set<int> failAllocateBuffer;  // 0-based public calls that give no block
+    std::set<int> failAllocateBuffer;  // 0-based calls that give no block
     std::set<int> failAllocateMore;
     std::vector<FakeEntry> entries;
 
@@ -63,7 +54,7 @@ struct FakeWabState {
     std::vector<std::string> events;  // "FreeBuffer", "Release IAddrBook", ...
     int detailsCalls = 0;
     std::vector<BYTE> detailsId;
-    std::map<void*, std::vector<void*>> blocks;  // head -> chained blocks
+    std::map<void*, std::vector<void*>> blocks;  // live head -> its chained blocks
 };
 
 using FakeWabStateFunction = FakeWabState* (*)();
