@@ -380,30 +380,6 @@ TEST_F(FaultsTest, LibrarySettingFaults) {
     }
 }
 
-// Birthdays at the ends of the FILETIME range: 0 means no birthday; 1 is the
-// first day (the day before west of UTC); values past the year 9999 or with
-// the top bit set are written as no birthday at all.
-TEST_F(FaultsTest, BirthdaysAtTheEndsOfTheRange) {
-    std::string json = R"({"entries": [)";
-    for (const char* filetime :
-         {"0", "1", "0x7FFFFFFFFFFFFFFF", "0x8000000000000000", "0xFFFFFFFFFFFFFFFF"}) {
-        json += std::string(json.back() == '[' ? "" : ",") +
-                R"({"props": [{"tag": "0x3001001E", "value": ")" + filetime +
-                R"("}, {"tag": "0x3A420040", "filetime": ")" + filetime + R"("}]})";
-    }
-    MakeBook(m_book, json + "]}");
-    for (const auto& [tz, firstDay] : {std::pair{"UTC", "16010101"}, std::pair{"EST5", "16001231"},
-                                       std::pair{"JST-9", "16010101"}}) {
-        SCOPED_TRACE(tz);
-        const ProgramResult r = Export({"-o", Path("out.vcf")}, {std::string("TZ=") + tz});
-        ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(ReadFile(Path("out.vcf")),
-                  NameOnly("0") + NameOnly("0x7FFFFFFFFFFFFFFF") + NameOnly("0x8000000000000000") +
-                      NameOnly("0xFFFFFFFFFFFFFFFF") +
-                      NameOnly("1", std::string("BDAY:") + firstDay + "\r\n"));
-    }
-}
-
 // A note of a mebibyte and a contact of 100,000 e-mail addresses come out
 // whole, in the order the writers promise.
 TEST_F(FaultsTest, HugeContactsComeOutWhole) {

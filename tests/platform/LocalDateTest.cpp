@@ -37,6 +37,7 @@ TEST(LocalDateTest, ConvertsToTheLocalCalendarDateOfTheInstant) {
          UtcFileTime(1990, 1, 1, 23, 30),
          {1990, 1, 1}},
         {"the first tick of 1601", "UTC0", FileTimeOf(1), {1601, 1, 1}},
+        {"the first tick of 1601 west of utc", "EST5", FileTimeOf(1), {1600, 12, 31}},
         {"the last day of 9999", "UTC0", UtcFileTime(9999, 12, 31, 23, 59), {9999, 12, 31}},
     };
     for (const DateCase& c : cases) {
