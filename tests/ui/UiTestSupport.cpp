@@ -14,21 +14,20 @@
 
 #include <cstdio>
 
-QString MakeBook(const QString& dir, const QString& name,
-                 const std::vector<TestContact>& contacts) {
-    const auto entry = [](const char* type, const std::string& displayName) {
+QString MakeBook(const QString& dir, const QString& name, const QStringList& names) {
+    const auto entry = [](const char* type, const QString& displayName) {
         return nlohmann::json{
             {"type", type},
-            {"props", nlohmann::json::array({{{"tag", "0x3001001E"}, {"value", displayName}}})}};
+            {"props", nlohmann::json::array(
+                          {{{"tag", "0x3001001E"}, {"value", displayName.toStdString()}}})}};
     };
     nlohmann::json entries = nlohmann::json::array();
-    for (const TestContact& c : contacts) {
-        entries.push_back(entry("mailuser", c.displayName));
-        if (!c.email.empty()) {
-            entries.back()["props"].push_back({{"tag", "0x3003001E"}, {"value", c.email}});
-        }
+    for (const QString& displayName : names) {
+        entries.push_back(entry("mailuser", displayName));
+        const std::string email = displayName.toLower().remove(' ').toStdString() + "@example.org";
+        entries.back()["props"].push_back({{"tag", "0x3003001E"}, {"value", email}});
     }
-    if (!contacts.empty()) {
+    if (!names.isEmpty()) {
         entries.push_back(entry("distlist", "Aa list"));  // never listed
     }
     const std::string source = QFile::encodeName(dir + "/" + name + ".json").toStdString();
@@ -55,31 +54,24 @@ ModalScript::ModalScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
     m_timer.start(10);
 }
 
-QStringList ModalScript::Titles() const {
-    QStringList titles;
-    for (const SeenWindow& w : m_seen) {
-        titles << w.title;
-    }
-    return titles;
-}
-
 void ModalScript::Poll() {
     QWidget* modal = QApplication::activeModalWidget();
     if (modal == nullptr || modal == m_pLast.data() || !modal->isVisible()) {
         return;
     }
     m_pLast = modal;
-    QStringList texts;
+    QStringList shown;
     if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr) {
-        texts << box->text();
+        shown << box->text();
     } else {
         for (QLabel* label : modal->findChildren<QLabel*>()) {
             if (!label->text().isEmpty()) {
-                texts << label->text();
+                shown << label->text();
             }
         }
     }
-    m_seen.push_back({modal->windowTitle(), texts.join('\n')});
+    titles << modal->windowTitle();
+    texts << shown.join('\n');
     if (m_next < m_steps.size()) {
         m_steps[m_next++](modal);
     } else {

@@ -16,15 +16,10 @@
 #include <string>
 #include <vector>
 
-// One contact of a test book: its display name and e-mail address.
-struct TestContact {
-    std::string displayName;
-    std::string email;
-};
-
-// Builds a book of the contacts and one distribution list with quorvel-book;
-// returns its path, or nothing when the tool failed.
-QString MakeBook(const QString& dir, const QString& name, const std::vector<TestContact>& contacts);
+// Builds a book of contacts with these display names, each with an e-mail
+// address, and one distribution list with quorvel-book; returns its path, or
+// nothing when the tool failed.
+QString MakeBook(const QString& dir, const QString& name, const QStringList& names);
 
 // File dialogs that answer from a script (nothing: Cancel) and note what was asked.
 class ScriptedFileDialogs final : public FileDialogs {
@@ -38,12 +33,6 @@ class ScriptedFileDialogs final : public FileDialogs {
     std::deque<std::optional<std::string>> m_answers;
 };
 
-// What a modal window showed: its title, and a message box's text or the labels' texts.
-struct SeenWindow {
-    QString title;
-    QString text;
-};
-
 // Each new active modal window gets the next step, in order; windows that
 // come up after the last step are closed with Escape.
 class ModalScript {
@@ -51,15 +40,15 @@ class ModalScript {
     using Step = std::function<void(QWidget*)>;
     explicit ModalScript(std::vector<Step> steps = {});
 
-    const std::vector<SeenWindow>& Seen() const { return m_seen; }
-    QStringList Titles() const;
+    // Of each window seen: its title, and a message box's text or its labels' texts.
+    QStringList titles;
+    QStringList texts;
 
   private:
     void Poll();
 
     std::vector<Step> m_steps;
     std::size_t m_next = 0;
-    std::vector<SeenWindow> m_seen;
     QPointer<QWidget> m_pLast;
     QTimer m_timer;
 };
