@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
@@ -30,7 +29,7 @@ QTemporaryDir* g_pHome = nullptr;
 QString g_skipReason;
 
 // Starts Xvfb on a free display and openbox on it; empty when both run, else why not.
-QString StartXServer(QProcess& server, QProcess& windowManager, const QString& home) {
+QString StartXServer(QProcess& server, QProcess& windowManager) {
     const QString xvfb = QStandardPaths::findExecutable("Xvfb");
     const QString openbox = QStandardPaths::findExecutable("openbox");
     if (xvfb.isEmpty() || openbox.isEmpty()) {
@@ -48,7 +47,7 @@ QString StartXServer(QProcess& server, QProcess& windowManager, const QString& h
     qputenv("DISPLAY", ":" + server.readLine().trimmed());
     windowManager.setStandardErrorFile(QProcess::nullDevice());
     // openbox runs the startup command once it manages the screen.
-    const QString ready = home + "/openbox-ready";
+    const QString ready = g_pHome->filePath("openbox-ready");
     windowManager.start(openbox, {"--sm-disable", "--startup", "touch " + ready});
     for (int waited = 0; !QFile::exists(ready); waited += 20) {
         if (waited > 20000 || windowManager.state() == QProcess::NotRunning) {
@@ -74,65 +73,51 @@ class RepaintTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void listDrawnDuringExport();
+    void listDrawnDuringExport() {
+        if (!g_skipReason.isEmpty()) {
+            QSKIP(qPrintable(g_skipReason));
+        }
+        QStringList names;
+        for (int i = 0; i < 400; ++i) {
+            names << "Contact " + QString::number(1000 + i);
+        }
+        const QString book = MakeBook(g_pHome->path(), "book", names);
+        QVERIFY(!book.isEmpty());
+        CMainDlg dialog;
+        dialog.m_pSession = new CAddressBookSession(book.toStdString());
+        dialog.Create();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QWidget* listArea = dialog.ContactList().viewport();
+        QTest::qWait(200);
+        const QImage before = OnScreen(listArea);
+        // The screen as it is when the run sets its first position.
+        QImage during;
+        auto* bar = qobject_cast<QProgressBar*>(dialog.GetDlgItem(IDC_PROGRESS));
+        QObject::connect(bar, &QProgressBar::valueChanged, [&] {
+            if (during.isNull()) {
+                during = OnScreen(listArea);
+            }
+        });
+        ModalScript script({ClickControl(IDC_EXPORT_VCARD),
+                            [&](QWidget* files) {
+                                // Over the list, as a person may place it.
+                                files->move(dialog.frameGeometry().topLeft());
+                                QTest::qWait(300);
+                                auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+                                QVERIFY(name != nullptr);
+                                name->setText(g_pHome->filePath("out.vcf"));
+                                QTest::keyClick(name, Qt::Key_Return);
+                            },
+                            ClickButton("OK")});
+        QTest::mouseClick(dialog.GetDlgItem(IDC_EXPORT_ALL), Qt::LeftButton);
+        QCOMPARE(script.titles, (QStringList{"Export Type?", "Save As", "Quorvel"}));
+        QCOMPARE(during, before);
+        dialog.ContactList().DeleteAllItems();
+        delete dialog.m_pSession;
+        dialog.m_pSession = nullptr;
+    }
 };
-
-void RepaintTest::listDrawnDuringExport() {
-    if (!g_skipReason.isEmpty()) {
-        QSKIP(qPrintable(g_skipReason));
-    }
-    QStringList names;
-    for (int i = 0; i < 400; ++i) {
-        names << "Contact " + QString::number(1000 + i);
-    }
-    const QString book = MakeBook(g_pHome->path(), "book", names);
-    QVERIFY(!book.isEmpty());
-
-    CMainDlg dialog;
-    dialog.m_pSession = new CAddressBookSession(book.toStdString());
-    dialog.Create();
-    dialog.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    QWidget* listArea = dialog.ContactList().viewport();
-    QTest::qWait(200);
-    const QImage before = OnScreen(listArea);
-
-    // The screen as it is when the run sets its first position.
-    QImage during;
-    auto* bar = qobject_cast<QProgressBar*>(dialog.GetDlgItem(IDC_PROGRESS));
-    QObject::connect(bar, &QProgressBar::valueChanged, [&] {
-        if (during.isNull()) {
-            during = OnScreen(listArea);
-        }
-    });
-    ModalScript script({ClickControl(IDC_EXPORT_VCARD),
-                        [&](QWidget* window) {
-                            // Over the list, as a person may place it.
-                            window->move(dialog.frameGeometry().topLeft());
-                            QTest::qWait(300);
-                            auto* name = window->findChild<QLineEdit*>("fileNameEdit");
-                            QVERIFY(name != nullptr);
-                            name->setText(g_pHome->filePath("out.vcf"));
-                            QTest::keyClick(name, Qt::Key_Return);
-                        },
-                        ClickButton("OK")});
-    QTest::mouseClick(dialog.GetDlgItem(IDC_EXPORT_ALL), Qt::LeftButton);
-    QCOMPARE(script.titles, (QStringList{"Export Type?", "Save As", "Quorvel"}));
-    QCOMPARE(during.size(), before.size());
-    int differing = 0;
-    for (int y = 0; y < before.height(); ++y) {
-        for (int x = 0; x < before.width(); ++x) {
-            differing += before.pixel(x, y) != during.pixel(x, y) ? 1 : 0;
-        }
-    }
-    QVERIFY2(differing <= before.width() * before.height() / 100,
-             qPrintable(QString("the list area showed something else during the export (%1 "
-                                "pixels differ)")
-                            .arg(differing)));
-    dialog.ContactList().DeleteAllItems();
-    delete dialog.m_pSession;
-    dialog.m_pSession = nullptr;
-}
 
 int main(int argc, char** argv) {
     QTemporaryDir home;
@@ -142,7 +127,7 @@ int main(int argc, char** argv) {
     }
     QProcess server;
     QProcess windowManager;
-    g_skipReason = StartXServer(server, windowManager, home.path());
+    g_skipReason = StartXServer(server, windowManager);
     qputenv("QT_QPA_PLATFORM", g_skipReason.isEmpty() ? "xcb" : "offscreen");
     QApplication app(argc, argv);
     RepaintTest test;

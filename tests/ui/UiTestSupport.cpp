@@ -10,29 +10,21 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <nlohmann/json.hpp>
-
 #include <cstdio>
 
 QString MakeBook(const QString& dir, const QString& name, const QStringList& names) {
-    const auto entry = [](const char* type, const QString& displayName) {
-        return nlohmann::json{
-            {"type", type},
-            {"props", nlohmann::json::array(
-                          {{{"tag", "0x3001001E"}, {"value", displayName.toStdString()}}})}};
-    };
-    nlohmann::json entries = nlohmann::json::array();
+    QStringList entries;
     for (const QString& displayName : names) {
-        entries.push_back(entry("mailuser", displayName));
-        const std::string email = displayName.toLower().remove(' ').toStdString() + "@example.org";
-        entries.back()["props"].push_back({{"tag", "0x3003001E"}, {"value", email}});
+        entries << QString(R"({"type": "mailuser", "props": [{"tag": "0x3001001E", "value": "%1"},)"
+                           R"( {"tag": "0x3003001E", "value": "%2@example.org"}]})")
+                       .arg(displayName, displayName.toLower().remove(' '));
     }
-    if (!names.isEmpty()) {
-        entries.push_back(entry("distlist", "Aa list"));  // never listed
+    if (!names.isEmpty()) {  // never listed
+        entries << R"({"type": "distlist", "props": [{"tag": "0x3001001E", "value": "A list"}]})";
     }
     const std::string source = QFile::encodeName(dir + "/" + name + ".json").toStdString();
     const QString book = dir + "/" + name + ".wab";
-    testing_support::WriteFile(source, nlohmann::json{{"entries", entries}}.dump());
+    testing_support::WriteFile(source, "{\"entries\": [" + entries.join(',').toStdString() + "]}");
     const testing_support::ProgramResult r = testing_support::RunProgram(
         QUORVEL_BOOK_TOOL, {"create", "--force", QFile::encodeName(book).toStdString(), source});
     std::fputs(r.err.c_str(), stderr);
