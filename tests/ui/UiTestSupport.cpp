@@ -32,7 +32,7 @@ QString MakeBook(const QString& dir, const QString& name, const QStringList& nam
 }
 
 std::optional<std::string> ScriptedFileDialogs::Run(const FileDialogParams& params) {
-    asked.push_back(params);
+    asked << params.filter;
     if (m_answers.empty()) {
         return std::nullopt;
     }

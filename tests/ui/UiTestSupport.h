@@ -27,7 +27,7 @@ class ScriptedFileDialogs final : public FileDialogs {
     void Answer(std::optional<std::string> path) { m_answers.push_back(std::move(path)); }
     std::optional<std::string> Run(const FileDialogParams& params) override;
 
-    std::vector<FileDialogParams> asked;
+    QStringList asked;  // the filters of the dialogs asked for
 
   private:
     std::deque<std::optional<std::string>> m_answers;
