@@ -10,9 +10,7 @@
 #include "ui/Resource.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
@@ -20,69 +18,45 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <sys/prctl.h>
 
 #include <csignal>
-#include <memory>
 
 namespace {
 
-// Xvfb on a free display, with openbox managing its windows.
-class XServer {
-  public:
-    ~XServer() {
-        for (QProcess* process : {&m_windowManager, &m_server}) {
-            process->terminate();
-            process->waitForFinished(5000);
-        }
-    }
-
-    // Empty when the server and the window manager run; else why not.
-    QString Start(const QString& home) {
-        // Both end with the test, however it ends.
-        for (QProcess* process : {&m_server, &m_windowManager}) {
-            process->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        }
-        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-        const QString openbox = QStandardPaths::findExecutable("openbox");
-        if (xvfb.isEmpty() || openbox.isEmpty()) {
-            return "needs Xvfb and openbox (scripts/install-deps.sh installs them)";
-        }
-        // Xvfb writes the display number it chose to standard output.
-        m_server.start(xvfb,
-                       {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-        if (!m_server.waitForReadyRead(20000)) {
-            return "Xvfb did not start";
-        }
-        const QByteArray display = ":" + m_server.readLine().trimmed();
-        qputenv("DISPLAY", display);
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", home);
-        m_windowManager.setProcessEnvironment(environment);
-        m_windowManager.setStandardErrorFile(QProcess::nullDevice());
-        // openbox runs the startup command once it manages the screen.
-        const QString ready = home + "/openbox-ready";
-        m_windowManager.start(openbox, {"--sm-disable", "--startup", "touch " + ready});
-        QElapsedTimer waited;
-        waited.start();
-        while (!QFile::exists(ready)) {
-            if (waited.elapsed() > 20000 || m_windowManager.state() == QProcess::NotRunning) {
-                return "openbox did not start";
-            }
-            QThread::msleep(20);
-        }
-        return QString();
-    }
-
-  private:
-    QProcess m_server;
-    QProcess m_windowManager;
-};
-
 QTemporaryDir* g_pHome = nullptr;
 QString g_skipReason;
+
+// Starts Xvfb on a free display and openbox on it; empty when both run, else why not.
+QString StartXServer(QProcess& server, QProcess& windowManager) {
+    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+    const QString openbox = QStandardPaths::findExecutable("openbox");
+    if (xvfb.isEmpty() || openbox.isEmpty()) {
+        return "needs Xvfb and openbox (scripts/install-deps.sh installs them)";
+    }
+    for (QProcess* process : {&server, &windowManager}) {
+        // Both end with the test, however it ends.
+        process->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    }
+    // Xvfb writes the display number it chose to standard output.
+    server.start(xvfb, {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    if (!server.waitForReadyRead(20000)) {
+        return "Xvfb did not start";
+    }
+    qputenv("DISPLAY", ":" + server.readLine().trimmed());
+    windowManager.setStandardErrorFile(QProcess::nullDevice());
+    // openbox runs the startup command once it manages the screen.
+    const QString ready = g_pHome->filePath("openbox-ready");
+    windowManager.start(openbox, {"--sm-disable", "--startup", "touch " + ready});
+    for (int waited = 0; !QFile::exists(ready); waited += 20) {
+        if (waited > 20000 || windowManager.state() == QProcess::NotRunning) {
+            return "openbox did not start";
+        }
+        QTest::qSleep(20);
+    }
+    return QString();
+}
 
 // The part of the screen that the widget covers, as the X server holds it.
 QImage OnScreen(QWidget* widget) {
@@ -93,100 +67,76 @@ QImage OnScreen(QWidget* widget) {
         .convertToFormat(QImage::Format_RGB32);
 }
 
-int DifferentPixels(const QImage& a, const QImage& b) {
-    if (a.size() != b.size()) {
-        return a.width() * a.height();
-    }
-    int count = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            count += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
-        }
-    }
-    return count;
-}
-
 }  // namespace
 
 class RepaintTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void listDrawnDuringExport();
-};
-
-void RepaintTest::listDrawnDuringExport() {
-    if (!g_skipReason.isEmpty()) {
-        QSKIP(qPrintable(g_skipReason));
-    }
-    std::vector<TestContact> contacts;
-    for (int i = 0; i < 400; ++i) {
-        contacts.push_back({"Contact " + std::to_string(1000 + i), ""});
-    }
-    const QString book = MakeBook(g_pHome->path(), "book", contacts);
-    QVERIFY(!book.isEmpty());
-    const QString out = g_pHome->path() + "/out.vcf";
-
-    CMainDlg dialog;
-    dialog.m_pSession = new CAddressBookSession(book.toStdString());
-    dialog.Create();
-    dialog.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    QWidget* listArea = dialog.ContactList().viewport();
-    QTest::qWait(200);
-    const QImage before = OnScreen(listArea);
-
-    // The screen as it is when the run sets its first position.
-    QImage during;
-    auto* bar = qobject_cast<QProgressBar*>(dialog.GetDlgItem(IDC_PROGRESS));
-    QObject::connect(bar, &QProgressBar::valueChanged, [&] {
-        if (during.isNull()) {
-            during = OnScreen(listArea);
+    void listDrawnDuringExport() {
+        if (!g_skipReason.isEmpty()) {
+            QSKIP(qPrintable(g_skipReason));
         }
-    });
-    ModalScript script({ClickControl(IDC_EXPORT_VCARD),
-                        [&](QWidget* window) {
-                            auto* files = qobject_cast<QFileDialog*>(window);
-                            QVERIFY(files != nullptr);
-                            // Over the list, as a person may place it.
-                            files->move(dialog.frameGeometry().topLeft());
-                            QTest::qWait(300);
-                            auto* name = files->findChild<QLineEdit*>("fileNameEdit");
-                            QVERIFY(name != nullptr);
-                            name->setText(out);
-                            QTest::keyClick(name, Qt::Key_Return);
-                        },
-                        ClickButton("OK")});
-    QTest::mouseClick(dialog.GetDlgItem(IDC_EXPORT_ALL), Qt::LeftButton);
-    QCOMPARE(script.Titles(), (QStringList{"Export Type?", "Save As", "Quorvel"}));
-    QVERIFY(!during.isNull());
-    const int differing = DifferentPixels(before, during);
-    if (differing > before.width() * before.height() / 100) {
-        const QString saved = QDir::tempPath() + "/quorvel-repaint-";
-        before.save(saved + "before.png");
-        during.save(saved + "during.png");
-        QFAIL(qPrintable(QString("the list area showed something else during the export (%1 "
-                                 "pixels differ): %2{before,during}.png")
-                             .arg(differing)
-                             .arg(saved)));
+        QStringList names;
+        for (int i = 0; i < 400; ++i) {
+            names << "Contact " + QString::number(1000 + i);
+        }
+        const QString book = MakeBook(g_pHome->path(), "book", names);
+        QVERIFY(!book.isEmpty());
+        CMainDlg dialog;
+        dialog.m_pSession = new CAddressBookSession(book.toStdString());
+        dialog.Create();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QWidget* listArea = dialog.ContactList().viewport();
+        QTest::qWait(200);
+        const QImage before = OnScreen(listArea);
+        // The screen as it is when the run sets its first position.
+        QImage during;
+        auto* bar = qobject_cast<QProgressBar*>(dialog.GetDlgItem(IDC_PROGRESS));
+        QObject::connect(bar, &QProgressBar::valueChanged, [&] {
+            if (during.isNull()) {
+                during = OnScreen(listArea);
+            }
+        });
+        ModalScript script({ClickControl(IDC_EXPORT_VCARD),
+                            [&](QWidget* files) {
+                                // Over the list, as a person may place it.
+                                files->move(dialog.frameGeometry().topLeft());
+                                QTest::qWait(300);
+                                auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+                                QVERIFY(name != nullptr);
+                                name->setText(g_pHome->filePath("out.vcf"));
+                                QTest::keyClick(name, Qt::Key_Return);
+                            },
+                            ClickButton("OK")});
+        QTest::mouseClick(dialog.GetDlgItem(IDC_EXPORT_ALL), Qt::LeftButton);
+        QCOMPARE(script.titles, (QStringList{"Export Type?", "Save As", "Quorvel"}));
+        QCOMPARE(during, before);
+        dialog.ContactList().DeleteAllItems();
+        delete dialog.m_pSession;
+        dialog.m_pSession = nullptr;
     }
-    dialog.ContactList().DeleteAllItems();
-    delete dialog.m_pSession;
-    dialog.m_pSession = nullptr;
-}
+};
 
 int main(int argc, char** argv) {
     QTemporaryDir home;
     g_pHome = &home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
-    XServer server;
-    g_skipReason = server.Start(home.path());
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
+        qputenv(name, home.path().toLocal8Bit());
+    }
+    QProcess server;
+    QProcess windowManager;
+    g_skipReason = StartXServer(server, windowManager);
     qputenv("QT_QPA_PLATFORM", g_skipReason.isEmpty() ? "xcb" : "offscreen");
     QApplication app(argc, argv);
     RepaintTest test;
-    return QTest::qExec(&test, argc, argv);
+    const int status = QTest::qExec(&test, argc, argv);
+    for (QProcess* process : {&windowManager, &server}) {
+        process->terminate();
+        process->waitForFinished(5000);
+    }
+    return status;
 }
 
 #include "RepaintTest.moc"
