@@ -331,12 +331,11 @@ class MainDialogTest : public QObject {
             *reinterpret_cast<FakeWabStateFunction>(dlsym(library, "GetFakeWabState"))();
         book = FakeWabState();
         for (const char* name : {"Cleo", "Anna", "Bert"}) {
-            book.entries.push_back({name,
-                                    {BYTE(name[0])},
-                                    MAPI_MAILUSER,
-                                    RowShape::Good,
-                                    unreadable.contains(int(book.entries.size())),
-                                    {{PR_DISPLAY_NAME_A, name}}});
+            FakeEntry& entry = book.entries.emplace_back();
+            entry.name = name;
+            entry.id = {BYTE(name[0])};
+            entry.failOpen = unreadable.contains(int(book.entries.size() - 1));
+            entry.props = {{PR_DISPLAY_NAME_A, name}};
         }
         book.queryFailAt = queryFailAt;
         book.queryFailCode = MAPI_E_CORRUPT_DATA;
