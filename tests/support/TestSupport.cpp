@@ -155,66 +155,30 @@ FILETIME UtcFileTime(int year, int month, int day, int hour, int minute) {
     return FileTimeOf(static_cast<std::uint64_t>(ticks));
 }
 
+SPropValue& PropArray::Add(ULONG tag) {
+    SPropValue& prop = m_props.emplace_back();
+    prop.ulPropTag = tag;
+    return prop;
+}
+
+char* PropArray::Keep(const char* text) {
+    return text != nullptr ? m_texts->emplace_back(text).data() : nullptr;
+}
+
 PropArray& PropArray::Str(ULONG tag, const std::string& value) {
-    Entry entry{};
-    entry.prop.ulPropTag = tag;
-    entry.text = value;
-    m_entries.push_back(std::move(entry));
-    return *this;
-}
-
-PropArray& PropArray::NullStr(ULONG tag) {
-    Entry entry{};
-    entry.prop.ulPropTag = tag;
-    m_entries.push_back(std::move(entry));
-    return *this;
-}
-
-PropArray& PropArray::Time(ULONG tag, FILETIME value) {
-    Entry entry{};
-    entry.prop.ulPropTag = tag;
-    entry.prop.Value.ft = value;
-    m_entries.push_back(std::move(entry));
+    Add(tag).Value.lpszA = Keep(value.c_str());
     return *this;
 }
 
 PropArray& PropArray::Multi(ULONG tag, std::initializer_list<const char*> values) {
-    Entry entry{};
-    entry.prop.ulPropTag = tag;
+    std::vector<char*>& list = m_lists->emplace_back();
     for (const char* value : values) {
-        entry.texts.push_back(value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+        list.push_back(Keep(value));
     }
-    entry.isList = true;
-    entry.prop.Value.MVszA.cValues = static_cast<ULONG>(values.size());
-    m_entries.push_back(std::move(entry));
+    SPropValue& prop = Add(tag);
+    prop.Value.MVszA.cValues = static_cast<ULONG>(list.size());
+    prop.Value.MVszA.lppszA = list.data();
     return *this;
-}
-
-PropArray& PropArray::Long(ULONG tag, LONG value) {
-    Entry entry{};
-    entry.prop.ulPropTag = tag;
-    entry.prop.Value.l = value;
-    m_entries.push_back(std::move(entry));
-    return *this;
-}
-
-const SPropValue* PropArray::data() const {
-    m_props.clear();
-    m_lists.clear();
-    for (const Entry& entry : m_entries) {
-        SPropValue prop = entry.prop;
-        if (entry.isList) {
-            std::vector<char*>& list = m_lists.emplace_back();
-            for (const auto& text : entry.texts) {
-                list.push_back(text ? const_cast<char*>(text->c_str()) : nullptr);
-            }
-            prop.Value.MVszA.lppszA = list.data();
-        } else if (entry.text) {
-            prop.Value.lpszA = const_cast<char*>(entry.text->c_str());
-        }
-        m_props.push_back(prop);
-    }
-    return m_props.data();
 }
 
 std::string WithCrLf(const std::string& text) {

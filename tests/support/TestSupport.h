@@ -11,7 +11,7 @@
 #include <deque>
 #include <filesystem>
 #include <initializer_list>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -67,28 +67,33 @@ class ScopedTimeZone {
 FILETIME UtcFileTime(int year, int month, int day, int hour = 0, int minute = 0);
 FILETIME FileTimeOf(std::uint64_t ticks);
 
-// Builds a property array that owns its strings; copies own theirs.
+// Builds a property array; its strings live as long as any copy of it.
 class PropArray {
   public:
     PropArray& Str(ULONG tag, const std::string& value);
-    PropArray& NullStr(ULONG tag);
-    PropArray& Time(ULONG tag, FILETIME value);
+    PropArray& NullStr(ULONG tag) {
+        Add(tag);
+        return *this;
+    }
+    PropArray& Time(ULONG tag, FILETIME value) {
+        Add(tag).Value.ft = value;
+        return *this;
+    }
     PropArray& Multi(ULONG tag, std::initializer_list<const char*> values);  // null allowed
-    PropArray& Long(ULONG tag, LONG value);
-    const SPropValue* data() const;
-    ULONG size() const { return static_cast<ULONG>(m_entries.size()); }
+    PropArray& Long(ULONG tag, LONG value) {
+        Add(tag).Value.l = value;
+        return *this;
+    }
+    const SPropValue* data() const { return m_props.data(); }
+    ULONG size() const { return static_cast<ULONG>(m_props.size()); }
 
   private:
-    struct Entry {
-        SPropValue prop;
-        std::optional<std::string> text;
-        std::vector<std::optional<std::string>> texts;
-        bool isList = false;
-    };
-    std::vector<Entry> m_entries;
-    // The records, pointing into m_entries; rebuilt by data().
-    mutable std::vector<SPropValue> m_props;
-    mutable std::deque<std::vector<char*>> m_lists;
+    SPropValue& Add(ULONG tag);
+    char* Keep(const char* text);
+    std::vector<SPropValue> m_props;
+    std::shared_ptr<std::deque<std::string>> m_texts = std::make_shared<std::deque<std::string>>();
+    std::shared_ptr<std::deque<std::vector<char*>>> m_lists =
+        std::make_shared<std::deque<std::vector<char*>>>();
 };
 
 // Keeps every string written, in order; with failAt > 0 the failAt-th write
