@@ -28,10 +28,7 @@ TEST(BookToolTest, CreateRefusesToOverwriteWithoutForce) {
 // Each bad source names the file, the entry and property index, exits
 // nonzero and leaves no book and no temporary file.
 TEST(BookToolTest, BadSourcesAreRefusedWithTheirPlace) {
-    const struct {
-        const char* json;
-        const char* where;
-    } cases[] = {
+    std::vector<std::pair<std::string, std::string>> cases{
         {R"({"entries": [)", "malformed JSON"},
         {R"({"entries": [{"props": [{"tag": "0x3FFD0003", "int": 1e999}]}]})", "malformed JSON"},
         {R"({"entries": {}})", "\"entries\" array"},
@@ -39,31 +36,26 @@ TEST(BookToolTest, BadSourcesAreRefusedWithTheirPlace) {
         {R"({"entries": [{"type": "mailuser"}]})", "entry 0:"},
         {R"({"entries": [{"props": []}, {"props": [{"tag": "0x3A06001E", "value": "a"},
             {"tag": "3A06001E", "value": "b"}]}]})",
-         "entry 1, property 1:"},
-        {R"({"entries": [{"props": [{"tag": "0x3A06001E", "int": 3}]}]})", "entry 0, property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x3A06001E"}]}]})", "entry 0, property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x0FF90102", "hex": "414"}]}]})",
-         "entry 0, property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x3A06001E", "hex": "410042"}]}]})",
-         "entry 0, property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x3FFD0003", "int": 4294967296}]}]})",
-         "entry 0, property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x3A420040", "filetime": "12x"}]}]})",
-         "entry 0, property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x3A56101E", "values": ["a", 1]}]}]})",
-         "entry 0, property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x3A060005", "int": 1}]}]})", "entry 0, property 0:"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.json);
+         "entry 1, property 1:"}};
+    // One bad property in the first entry.
+    for (const char* prop :
+         {R"("tag": "0x3A06001E", "int": 3)", R"("tag": "0x3A06001E")",
+          R"("tag": "0x0FF90102", "hex": "414")", R"("tag": "0x3A06001E", "hex": "410042")",
+          R"("tag": "0x3FFD0003", "int": 4294967296)", R"("tag": "0x3A420040", "filetime": "12x")",
+          R"("tag": "0x3A56101E", "values": ["a", 1])", R"("tag": "0x3A060005", "int": 1)"}) {
+        cases.emplace_back(R"({"entries": [{"props": [{)" + std::string(prop) + "}]}]}",
+                           "entry 0, property 0:");
+    }
+    for (const auto& [json, where] : cases) {
+        SCOPED_TRACE(json);
         TempDir dir;
         const auto source = dir / "bad.json";
-        WriteFile(source, c.json);
+        WriteFile(source, json);
         const ProgramResult r =
             RunBookTool({"create", (dir / "book.wab").string(), source.string()});
         EXPECT_NE(r.status, 0);
         EXPECT_NE(r.err.find(source.string()), std::string::npos) << r.err;
-        EXPECT_NE(r.err.find(c.where), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(where), std::string::npos) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_EQ(FilesIn(dir.path()), 1);
     }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace wabtest {
 
 LPWABOPEN WabOpen() {
@@ -104,6 +106,42 @@ std::vector<ListedRow> OpenedBook::ListAll() {
     FreeRows(wab, rows);
     table->Release();
     return out;
+}
+
+std::vector<std::string> Show(const SPropValue* props, ULONG count) {
+    std::vector<std::string> shown;
+    for (const SPropValue& p : std::vector<SPropValue>(props, props + count)) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%08X ", p.ulPropTag);
+        std::string& s = shown.emplace_back(text);
+        switch (PROP_TYPE(p.ulPropTag)) {
+            case PT_STRING8:
+                s += p.Value.lpszA;
+                break;
+            case PT_BINARY:
+                for (ULONG i = 0; i < p.Value.bin.cb; ++i) {
+                    std::snprintf(text, sizeof text, "%02X", p.Value.bin.lpb[i]);
+                    s += text;
+                }
+                break;
+            case PT_MV_STRING8:
+                for (ULONG i = 0; i < p.Value.MVszA.cValues; ++i) {
+                    s += std::string(p.Value.MVszA.lppszA[i]) + "|";
+                }
+                break;
+            case PT_SYSTIME:
+                s += std::to_string(std::uint64_t{p.Value.ft.dwHighDateTime} << 32 |
+                                    p.Value.ft.dwLowDateTime);
+                break;
+            case PT_ERROR:
+                std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(p.Value.err));
+                s += text;
+                break;
+            default:
+                s += std::to_string(p.Value.l);
+        }
+    }
+    return shown;
 }
 
 void FreeRows(IWABObject* wab, SRowSet* rows) {

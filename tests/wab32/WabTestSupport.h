@@ -45,6 +45,10 @@ struct EntryProps {
     const SPropValue& operator[](ULONG i) const { return values.get()[i]; }
 };
 
+// Each property as "TAG value": strings to their terminating zero, binaries
+// in hex, lists with "|" after each value, times and integers in decimal,
+// errors in hex.
+std::vector<std::string> Show(const SPropValue* props, ULONG count);
 // Frees a row set and its rows.
 void FreeRows(IWABObject* wab, SRowSet* rows);
 
