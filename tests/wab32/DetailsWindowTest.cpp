@@ -11,30 +11,23 @@ namespace {
 
 using namespace wabtest;
 
-struct Seen {
-    bool found = false;
-    QString objectName;
-    QString title;
-    std::vector<std::pair<QString, QString>> rows;
-};
+using Rows = std::vector<std::pair<QString, QString>>;
 
-// Polls until the modal window is up, reads it and closes it.
-void WatchForDialog(Seen& seen) {
+// Polls until the modal window is up, notes its object name and title, then
+// its table's rows, checks that they cannot be edited and closes it.
+void WatchForDialog(Rows& seen) {
     QTimer::singleShot(20, [&seen] {
         QWidget* w = QApplication::activeModalWidget();
         if (w == nullptr) {
             WatchForDialog(seen);
             return;
         }
-        seen.found = true;
-        seen.objectName = w->objectName();
-        seen.title = w->windowTitle();
-        if (auto* table = w->findChild<QTableWidget*>()) {
-            for (int r = 0; r < table->rowCount(); ++r) {
-                seen.rows.emplace_back(table->item(r, 0)->text(), table->item(r, 1)->text());
-            }
-            EXPECT_EQ(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+        seen.emplace_back(w->objectName(), w->windowTitle());
+        auto* table = w->findChild<QTableWidget*>();
+        for (int r = 0; table != nullptr && r < table->rowCount(); ++r) {
+            seen.emplace_back(table->item(r, 0)->text(), table->item(r, 1)->text());
         }
+        EXPECT_TRUE(table != nullptr && table->editTriggers() == QAbstractItemView::NoEditTriggers);
         w->close();
     });
 }
@@ -52,16 +45,14 @@ TEST(DetailsWindowTest, ShowsTheEntrysPropertiesReadOnly) {
     const std::vector<ListedRow> rows = opened.ListAll();
     ASSERT_EQ(rows.size(), 1u);
 
-    Seen seen;
+    Rows seen;
     WatchForDialog(seen);
     std::uintptr_t window = 0;
     EXPECT_EQ(opened.book->Details(&window, nullptr, nullptr, 8, rows[0].entryId.data(), nullptr,
                                    nullptr, nullptr, 0),
               S_OK);
-    ASSERT_TRUE(seen.found);
-    EXPECT_EQ(seen.objectName, QStringLiteral("WabDetailsDialog"));
-    EXPECT_EQ(seen.title, QStringLiteral("Ada Lovelace Properties"));
-    const std::vector<std::pair<QString, QString>> expected{
+    const Rows expected{
+        {"WabDetailsDialog", "Ada Lovelace Properties"},
         {"Given name", "Ada"},
         {"Display name", "Ada Lovelace"},
         {"E-mail addresses", "ada@x.example\na@y.example"},
@@ -69,7 +60,7 @@ TEST(DetailsWindowTest, ShowsTheEntrysPropertiesReadOnly) {
         {"Notes", QString::fromLatin1("Not\xE9")},
         {"Property 0x3ffd0003", "12"},
     };
-    EXPECT_EQ(seen.rows, expected);
+    EXPECT_EQ(seen, expected);
 
     // An entry the book does not hold shows nothing.
     const BYTE missing[8] = {'Q', 'W', 'B', 'E', 9, 0, 0, 0};
