@@ -16,33 +16,6 @@
 
 namespace {
 
-class Reader {
-  public:
-    Reader(const std::uint8_t* data, std::size_t size) : m_data(data), m_end(data + size) {}
-    bool empty() const { return m_data == m_end; }
-    std::uint8_t Byte() { return m_data < m_end ? *m_data++ : 0; }
-    std::uint32_t Word() {
-        std::uint32_t w = 0;
-        for (int i = 0; i < 4; ++i) {
-            w = (w << 8) | Byte();
-        }
-        return w;
-    }
-    // Up to 255 bytes; a zero byte is read as CR.
-    std::string Text() {
-        std::string text;
-        for (std::size_t length = Byte(); text.size() < length && !empty();) {
-            const char c = static_cast<char>(Byte());
-            text += c == '\0' ? '\r' : c;
-        }
-        return text;
-    }
-
-  private:
-    const std::uint8_t* m_data;
-    const std::uint8_t* m_end;
-};
-
 // Known ids are drawn often, so the writers see many fields.
 const ULONG kIds[] = {0x3A06, 0x3A44, 0x3A11, 0x3001, 0x3003, 0x3A42, 0x3A16, 0x3A29,
                       0x3A27, 0x3A28, 0x3A2A, 0x3A26, 0x3A17, 0x3A18, 0x3A19, 0x3A08,
@@ -53,31 +26,47 @@ const ULONG kTypes[] = {PT_STRING8, PT_MV_STRING8, PT_SYSTIME, PT_LONG, PT_BINAR
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Reader in(data, size);
+    std::size_t at = 0;
+    const auto byte = [&] { return at < size ? data[at++] : std::uint8_t{0}; };
+    const auto word = [&] {
+        std::uint32_t w = 0;
+        for (int i = 0; i < 4; ++i) {
+            w = (w << 8) | byte();
+        }
+        return w;
+    };
+    // Up to 255 bytes; a zero byte is read as CR.
+    const auto text = [&] {
+        std::string t;
+        for (std::size_t length = byte(); t.size() < length && at < size;) {
+            const char c = static_cast<char>(byte());
+            t += c == '\0' ? '\r' : c;
+        }
+        return t;
+    };
     std::deque<std::string> strings;
     std::deque<std::vector<char*>> lists;
     std::vector<SPropValue> props;
-    while (!in.empty() && props.size() < 256) {
-        const std::uint8_t shape = in.Byte();
-        const ULONG id = (shape & 0x80) != 0 ? kIds[in.Byte() % std::size(kIds)] : in.Word() >> 16;
+    while (at < size && props.size() < 256) {
+        const std::uint8_t shape = byte();
+        const ULONG id = (shape & 0x80) != 0 ? kIds[byte() % std::size(kIds)] : word() >> 16;
         const ULONG type =
-            (shape & 0x40) != 0 ? kTypes[in.Byte() % std::size(kTypes)] : in.Word() & 0xFFFF;
+            (shape & 0x40) != 0 ? kTypes[byte() % std::size(kTypes)] : word() & 0xFFFF;
         SPropValue& prop = props.emplace_back();
         prop.ulPropTag = PROP_TAG(type, id);
         if (type == PT_STRING8) {
-            prop.Value.lpszA =
-                (shape & 0x01) != 0 ? nullptr : strings.emplace_back(in.Text()).data();
+            prop.Value.lpszA = (shape & 0x01) != 0 ? nullptr : strings.emplace_back(text()).data();
         } else if (type == PT_MV_STRING8) {
-            std::vector<char*>& list = lists.emplace_back(in.Byte() % 16);
+            std::vector<char*>& list = lists.emplace_back(byte() % 16);
             for (char*& value : list) {
-                value = (in.Byte() & 3) == 0 ? nullptr : strings.emplace_back(in.Text()).data();
+                value = (byte() & 3) == 0 ? nullptr : strings.emplace_back(text()).data();
             }
             prop.Value.MVszA.cValues = static_cast<ULONG>(list.size());
             prop.Value.MVszA.lppszA = (shape & 0x02) != 0 && list.empty() ? nullptr : list.data();
         } else {
             // Any other type: raw bytes in the value, never to be read as a pointer.
-            prop.Value.ft.dwLowDateTime = in.Word();
-            prop.Value.ft.dwHighDateTime = in.Word();
+            prop.Value.ft.dwLowDateTime = word();
+            prop.Value.ft.dwHighDateTime = word();
         }
     }
 
