@@ -26,7 +26,9 @@ TEST(AllocatorTest, ChainsAndFailures) {
         const bool fits = size != 0xFFFFFFFFu;
         ASSERT_EQ(wab->AllocateMore(size, head, &block), fits ? S_OK : MAPI_E_NOT_ENOUGH_MEMORY);
         ASSERT_EQ(block == nullptr, !fits);
-        std::memset(block, 0x22, fits ? size : 0);
+        if (fits) {
+            std::memset(block, 0x22, size);
+        }
     }
     void* more = nullptr;
     ASSERT_EQ(wab->AllocateMore(8, head, &more), S_OK);
