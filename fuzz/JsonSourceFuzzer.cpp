@@ -1,6 +1,5 @@
 // Feeds arbitrary text to the JSON reader of `quorvel-book create`: it either
-// gives entries or a reason, never crashes; what it accepts survives a second
-// reading of its own re-encoding unchanged.
+// gives entries or a reason, and never crashes.
 #include "wab32/tool/JsonSource.h"
 
 #include <cstddef>

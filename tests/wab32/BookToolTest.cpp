@@ -1,5 +1,4 @@
 #include "WabTestSupport.h"
-#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -7,37 +6,29 @@ namespace {
 
 using namespace wabtest;
 
-std::size_t FilesIn(const std::filesystem::path& dir) {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir),
-                                                  std::filesystem::directory_iterator()));
-}
-
 TEST(BookToolTest, CreateRefusesToOverwriteWithoutForce) {
     TempDir dir;
     const auto book = dir / "book.wab";
     const auto source = dir / "source.json";
     WriteFile(source, R"({"entries": [{"type": "mailuser", "props": []}]})");
     WriteFile(book, "precious");
-    RunResult r = RunBookTool({"create", book.string(), source.string()});
+    ProgramResult r = RunBookTool({"create", book.string(), source.string()});
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find(book.string()), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("exists"), std::string::npos) << r.err;
     EXPECT_EQ(ReadFile(book), "precious");
-    EXPECT_EQ(FilesIn(dir.path()), 2u);
+    EXPECT_EQ(FilesIn(dir.path()), 2);
 
     r = RunBookTool({"create", "--force", book.string(), source.string()});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadFile(book).substr(0, 15), "SQLite format 3");
-    EXPECT_EQ(FilesIn(dir.path()), 2u);
+    EXPECT_EQ(FilesIn(dir.path()), 2);
 }
 
 // Each bad source names the file, the entry and property index, exits
 // nonzero and leaves no book and no temporary file.
 TEST(BookToolTest, BadSourcesAreRefusedWithTheirPlace) {
-    const struct {
-        const char* json;
-        const char* where;
-    } cases[] = {
+    std::vector<std::pair<std::string, std::string>> cases{
         {R"({"entries": [)", "malformed JSON"},
         {R"({"entries": [{"props": [{"tag": "0x3FFD0003", "int": 1e999}]}]})", "malformed JSON"},
         {R"({"entries": {}})", "\"entries\" array"},
@@ -45,54 +36,51 @@ TEST(BookToolTest, BadSourcesAreRefusedWithTheirPlace) {
         {R"({"entries": [{"type": "mailuser"}]})", "entry 0:"},
         {R"({"entries": [{"props": []}, {"props": [{"tag": "0x3A06001E", "value": "a"},
             {"tag": "3A06001E", "value": "b"}]}]})",
-         "entry 1, property 1:"},
-        {R"({"entries": [{"props": [{"tag": "0x3A06001E", "int": 3}]}]})", "entry 0, property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x3A06001E"}]}]})", "entry 0, property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x0FF90102", "hex": "414"}]}]})",
-         "entry 0, property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x3A06001E", "hex": "410042"}]}]})",
-         "entry 0, property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x3FFD0003", "int": 4294967296}]}]})",
-         "entry 0, property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x3A420040", "filetime": "12x"}]}]})",
-         "entry 0, property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x3A56101E", "values": ["a", 1]}]}]})",
-         "entry 0, property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x3A060005", "int": 1}]}]})", "entry 0, property 0:"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.json);
+         "entry 1, property 1:"}};
+    // One bad property in the first entry.
+    for (const char* prop :
+         {R"("tag": "0x3A06001E", "int": 3)", R"("tag": "0x3A06001E")",
+          R"("tag": "0x0FF90102", "hex": "414")", R"("tag": "0x3A06001E", "hex": "410042")",
+          R"("tag": "0x3FFD0003", "int": 4294967296)", R"("tag": "0x3A420040", "filetime": "12x")",
+          R"("tag": "0x3A56101E", "values": ["a", 1])", R"("tag": "0x3A060005", "int": 1)"}) {
+        cases.emplace_back(R"({"entries": [{"props": [{)" + std::string(prop) + "}]}]}",
+                           "entry 0, property 0:");
+    }
+    for (const auto& [json, where] : cases) {
+        SCOPED_TRACE(json);
         TempDir dir;
         const auto source = dir / "bad.json";
-        WriteFile(source, c.json);
-        const RunResult r = RunBookTool({"create", (dir / "book.wab").string(), source.string()});
+        WriteFile(source, json);
+        const ProgramResult r =
+            RunBookTool({"create", (dir / "book.wab").string(), source.string()});
         EXPECT_NE(r.status, 0);
         EXPECT_NE(r.err.find(source.string()), std::string::npos) << r.err;
-        EXPECT_NE(r.err.find(c.where), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(where), std::string::npos) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        EXPECT_EQ(FilesIn(dir.path()), 1u);
+        EXPECT_EQ(FilesIn(dir.path()), 1);
     }
 }
 
+// Status 2 and a message for each usage error, 0 and the usage for --help.
 TEST(BookToolTest, UsageErrorsAndHelp) {
-    RunResult r = RunBookTool({"--help"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out.rfind("Usage: quorvel-book create", 0), 0u);
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{},
-                                               {"frobnicate"},
-                                               {"create", "only-one.wab"},
-                                               {"generate", "x.wab"},
-                                               {"generate", "--contacts", "ten", "x.wab"},
-                                               // more than 32-bit entry ids can number
-                                               {"generate", "--contacts", "4294967296", "x.wab"},
-                                               {"dump"},
-                                               {"dump", "--bogus", "x.wab"}}) {
-        r = RunBookTool(args);
-        EXPECT_EQ(r.status, 2) << r.err;
-        EXPECT_FALSE(r.err.empty());
+    const std::vector<std::vector<std::string>> cases{
+        {"--help"},
+        {},
+        {"frobnicate"},
+        {"create", "only-one.wab"},
+        {"generate", "x.wab"},
+        {"generate", "--contacts", "ten", "x.wab"},
+        // more than 32-bit entry ids can number
+        {"generate", "--contacts", "4294967296", "x.wab"},
+        {"dump"},
+        {"dump", "--bogus", "x.wab"}};
+    for (const auto& args : cases) {
+        const ProgramResult r = RunBookTool(args);
+        EXPECT_EQ(r.status, args == cases[0] ? 0 : 2) << r.err;
+        EXPECT_EQ(r.err.empty(), args == cases[0]) << r.err;
     }
-    r = RunBookTool({"dump", "/nonexistent/book.wab"});
+    EXPECT_EQ(RunBookTool({"--help"}).out.rfind("Usage: quorvel-book create", 0), 0u);
+    const ProgramResult r = RunBookTool({"dump", "/nonexistent/book.wab"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "quorvel-book: /nonexistent/book.wab: No such file or directory\n");
 }
@@ -101,30 +89,31 @@ TEST(BookToolTest, UsageErrorsAndHelp) {
 // temporary file (SIGTERM: a background job of a script ignores SIGINT).
 TEST(BookToolTest, InterruptedGenerateLeavesNothing) {
     TempDir dir;
-    const testing_support::ProgramResult killed = testing_support::RunProgram(
+    const ProgramResult killed = testing_support::RunProgram(
         "/bin/sh",
         {"-c", "\"$0\" generate --contacts 3000000 \"$1\" & sleep 0.5; kill -TERM $!; wait $!",
          BookToolPath(), (dir / "y.wab").string()});
     EXPECT_NE(killed.status, 0);
-    EXPECT_EQ(FilesIn(dir.path()), 0u) << "a book or a temporary file was left";
+    EXPECT_EQ(FilesIn(dir.path()), 0) << "a book or a temporary file was left";
 }
 
+// The same seed makes the same book, whatever the order of the options.
 TEST(BookToolTest, GenerateIsDeterministic) {
     TempDir dir;
-    const auto a = dir / "a.wab";
-    const auto b = dir / "b.wab";
-    const auto c = dir / "c.wab";
-    ASSERT_EQ(RunBookTool({"generate", "--contacts", "500", "--seed", "7", a.string()}).status, 0);
-    ASSERT_EQ(RunBookTool({"generate", "--seed", "7", "--contacts", "500", b.string()}).status, 0);
-    ASSERT_EQ(RunBookTool({"generate", "--contacts", "500", "--seed", "8", c.string()}).status, 0);
-    EXPECT_EQ(ReadFile(a), ReadFile(b));
-    EXPECT_NE(ReadFile(a), ReadFile(c));
+    for (const char* seed : {"7", "8"}) {
+        ASSERT_EQ(
+            RunBookTool({"generate", "--seed", seed, "--contacts", "500", dir.File(seed)}).status,
+            0);
+    }
+    ASSERT_EQ(RunBookTool({"generate", "--contacts", "500", "--seed", "7", dir.File("b")}).status,
+              0);
+    EXPECT_EQ(ReadFile(dir / "7"), ReadFile(dir / "b"));
+    EXPECT_NE(ReadFile(dir / "7"), ReadFile(dir / "8"));
 }
 
 TEST(BookToolTest, DumpShowsEveryEntryAndProperty) {
     TempDir dir;
-    const auto book = dir / "small.wab";
-    CreateBook(book, R"({"entries": [
+    const auto book = CreateBook(dir / "small.wab", R"({"entries": [
       {"type": "mailuser", "props": [
         {"tag": "0x3001001E", "value": "Ada \"Countess\" Lovelace"},
         {"tag": "0x3004001E", "hex": "610D0A62095C80FF"},
@@ -134,9 +123,8 @@ TEST(BookToolTest, DumpShowsEveryEntryAndProperty) {
         {"tag": "0x3FFD0003", "int": -7},
         {"tag": "0x3001001E", "value": ""}]},
       {"type": "distlist", "props": [{"tag": "0x3001001E", "value": "Team"}]},
-      {"type": 4, "props": []}]})",
-               dir);
-    const RunResult r = RunBookTool({"dump", book.string()});
+      {"type": 4, "props": []}]})");
+    const ProgramResult r = RunBookTool({"dump", book.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
               "entry 1: mailuser (object type 6), entry id 5157424501000000, 7 properties\n"

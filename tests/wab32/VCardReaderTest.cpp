@@ -1,5 +1,6 @@
 // The vCard reader's decoding and mapping of single cards, for what the
 // sample files of tests/e2e/vcard do not show.
+#include "tests/support/TestSupport.h"
 #include "wab32/vcard/VCardCard.h"
 
 #include <gtest/gtest.h>
@@ -8,34 +9,21 @@
 
 namespace {
 
+using namespace testing_support::tags;
 using wab32::vcard::CardEntry;
 using wab32::vcard::ReadCard;
 
-constexpr ULONG kComment = 0x3004001E;
-constexpr ULONG kTitle = 0x3A17001E;
-constexpr ULONG kHomeStreet = 0x3A5D001E;
-constexpr ULONG kHomePhone = 0x3A09001E;
-constexpr ULONG kEmail = 0x3003001E;
-constexpr ULONG kBirthday = 0x3A420040;
-
-// The property as text: bytes, values joined by "|", or the FILETIME in
-// decimal; "-" when absent.
+// The property as text: its bytes or FILETIME in decimal, then its values
+// joined by "|"; "-" when absent.
 std::string Value(const CardEntry& entry, ULONG tag) {
     for (const wab32::StoredProperty& p : entry.props) {
-        if (p.tag != tag) {
-            continue;
-        }
-        if (PROP_TYPE(tag) == PT_SYSTIME) {
-            return std::to_string(p.filetime);
-        }
-        if (PROP_TYPE(tag) == PT_MV_STRING8) {
-            std::string joined;
+        if (p.tag == tag) {
+            std::string text = PROP_TYPE(tag) == PT_SYSTIME ? std::to_string(p.filetime) : p.bytes;
             for (const std::string& v : p.values) {
-                joined += (joined.empty() ? "" : "|") + v;
+                text += (text.empty() ? "" : "|") + v;
             }
-            return joined;
+            return text;
         }
-        return p.bytes;
     }
     return "-";
 }

@@ -1,133 +1,167 @@
 #include "WabTestSupport.h"
 
-#include "tests/support/TestSupport.h"
-
 #include <dlfcn.h>
-#include <unistd.h>
+#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 
 namespace wabtest {
 
 LPWABOPEN WabOpen() {
     static void* library = dlopen(QUORVEL_WAB32_PATH, RTLD_NOW | RTLD_LOCAL);
     EXPECT_NE(library, nullptr) << dlerror();
-    if (library == nullptr) {
-        return nullptr;
-    }
-    auto fn = reinterpret_cast<LPWABOPEN>(dlsym(library, kWabOpenExport));
-    EXPECT_NE(fn, nullptr) << "WABOpen is not exported";
-    return fn;
+    return library == nullptr ? nullptr
+                              : reinterpret_cast<LPWABOPEN>(dlsym(library, kWabOpenExport));
 }
 
 HRESULT OpenBook(const std::string& path, IAddrBook** book, IWABObject** wab) {
     WAB_PARAM wp{};
-    wp.cbSize = 32;
+    wp.cbSize = sizeof wp;
     wp.szFileName = path.c_str();
     const LPWABOPEN open = WabOpen();
-    if (open == nullptr) {
-        return MAPI_E_CALL_FAILED;
-    }
-    return open(book, wab, &wp, 0);
+    return open == nullptr ? MAPI_E_CALL_FAILED : open(book, wab, &wp, 0);
 }
 
 const char* BookToolPath() {
     return QUORVEL_BOOK_PATH;
 }
 
-RunResult RunBookTool(const std::vector<std::string>& args) {
+ProgramResult RunBookTool(const std::vector<std::string>& args) {
     return testing_support::RunProgram(QUORVEL_BOOK_PATH, args);
 }
+
+std::filesystem::path CreateBook(const std::filesystem::path& book, const std::string& json) {
+    const std::string source = book.string() + ".json";
+    WriteFile(source, json);
+    const ProgramResult r = RunBookTool({"create", "--force", book.string(), source});
+    EXPECT_EQ(r.status, 0) << r.err;
+    return book;
+}
+
+void ExecSql(const std::filesystem::path& book, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(book.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+std::ptrdiff_t FilesIn(const std::filesystem::path& dir) {
+    return std::distance(std::filesystem::directory_iterator(dir), {});
+}
+
+OpenedBook::OpenedBook(const std::filesystem::path& path) : hr(OpenBook(path, &book, &wab)) {}
 
 OpenedBook::~OpenedBook() {
     if (book != nullptr) {
         book->Release();
-    }
-    if (wab != nullptr) {
         wab->Release();
     }
 }
 
-IMAPITable* OpenedBook::ContentsTable() {
+std::vector<BYTE> OpenedBook::PabId() {
     ULONG cb = 0;
     ENTRYID* pab = nullptr;
-    if (book->GetPAB(&cb, &pab) != S_OK) {
-        return nullptr;
-    }
+    EXPECT_EQ(book->GetPAB(&cb, &pab), S_OK);
+    const std::vector<BYTE> id(pab, pab + cb);
+    wab->FreeBuffer(pab);
+    return id;
+}
+
+IMAPITable* OpenedBook::ContentsTable() {
+    const std::vector<BYTE> pab = PabId();
     IUnknown* unk = nullptr;
     ULONG type = 0;
-    const HRESULT hr = book->OpenEntry(cb, pab, nullptr, 0, &type, &unk);
-    wab->FreeBuffer(pab);
-    auto* container = dynamic_cast<IABContainer*>(unk);
-    EXPECT_EQ(hr, S_OK);
+    EXPECT_EQ(book->OpenEntry(8, pab.data(), nullptr, 0, &type, &unk), S_OK);
     EXPECT_EQ(type, MAPI_ABCONT);
-    if (container == nullptr) {
-        return nullptr;
-    }
+    auto* container = dynamic_cast<IABContainer*>(unk);
     IMAPITable* table = nullptr;
-    EXPECT_EQ(container->GetContentsTable(0, &table), S_OK);
-    container->Release();
+    if (container != nullptr) {
+        EXPECT_EQ(container->GetContentsTable(0, &table), S_OK);
+        container->Release();
+    }
     return table;
 }
 
-std::vector<ListedRow> ListAll(OpenedBook& opened) {
+std::vector<ListedRow> OpenedBook::ListAll() {
     std::vector<ListedRow> out;
-    IMAPITable* table = opened.ContentsTable();
-    if (table == nullptr) {
+    IMAPITable* table = ContentsTable();
+    const ULONG tags[] = {PR_DISPLAY_NAME_A, PR_ENTRYID, PR_OBJECT_TYPE};
+    const SPropTagArray columns{3, tags};
+    if (table == nullptr || table->SetColumns(&columns, 0) != S_OK) {
         ADD_FAILURE() << "no contents table";
         return out;
     }
-    const ULONG tags[] = {PR_DISPLAY_NAME_A, PR_ENTRYID, PR_OBJECT_TYPE};
-    const SPropTagArray columns{3, tags};
-    EXPECT_EQ(table->SetColumns(&columns, 0), S_OK);
-    EXPECT_EQ(table->SeekRow(BOOKMARK_BEGINNING, 0, nullptr), S_OK);
-    for (;;) {
-        SRowSet* rows = nullptr;
-        const HRESULT hr = table->QueryRows(1, 0, &rows);
-        EXPECT_EQ(hr, S_OK);
-        if (hr != S_OK || rows == nullptr) {
-            break;
-        }
-        const ULONG n = rows->cRows;
-        EXPECT_LE(n, 1u);
-        if (n == 1) {
-            const SRow& row = rows->aRow[0];
-            EXPECT_EQ(row.cValues, 3u);
-            ListedRow r;
-            if (row.lpProps[0].ulPropTag == PR_DISPLAY_NAME_A) {
-                r.name = row.lpProps[0].Value.lpszA;
-            } else {
-                EXPECT_EQ(row.lpProps[0].ulPropTag, PROP_TAG(PT_ERROR, 0x3001));
-                EXPECT_EQ(row.lpProps[0].Value.err, MAPI_E_NOT_FOUND);
-                r.name = "<none>";
-            }
-            EXPECT_EQ(row.lpProps[1].ulPropTag, PR_ENTRYID);
-            r.entryId.assign(row.lpProps[1].Value.bin.lpb,
-                             row.lpProps[1].Value.bin.lpb + row.lpProps[1].Value.bin.cb);
-            EXPECT_EQ(row.lpProps[2].ulPropTag, PR_OBJECT_TYPE);
-            r.objectType = static_cast<ULONG>(row.lpProps[2].Value.l);
-            out.push_back(std::move(r));
-            opened.wab->FreeBuffer(row.lpProps);
-        }
-        opened.wab->FreeBuffer(rows);
-        if (n == 0) {
-            break;
-        }
+    SRowSet* rows = nullptr;
+    while (table->QueryRows(1, 0, &rows) == S_OK && rows->cRows == 1) {
+        const SPropValue* p = rows->aRow[0].lpProps;
+        const SBinary& id = p[1].Value.bin;
+        // A missing name is an error value in its column.
+        out.push_back({p[0].ulPropTag == PR_DISPLAY_NAME_A ? p[0].Value.lpszA : "<none>",
+                       {id.lpb, id.lpb + id.cb},
+                       static_cast<ULONG>(p[2].Value.l)});
+        FreeRows(wab, rows);
     }
+    FreeRows(wab, rows);
     table->Release();
     return out;
 }
 
-void CreateBook(const std::filesystem::path& book, const std::string& json,
-                const TempDir& scratch) {
-    const std::filesystem::path source = scratch / (book.filename().string() + ".json");
-    WriteFile(source, json);
-    const RunResult r = RunBookTool({"create", "--force", book.string(), source.string()});
-    ASSERT_EQ(r.status, 0) << r.err;
+std::vector<std::string> Show(const SPropValue* props, ULONG count) {
+    std::vector<std::string> shown;
+    for (const SPropValue& p : std::vector<SPropValue>(props, props + count)) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%08X ", p.ulPropTag);
+        std::string& s = shown.emplace_back(text);
+        switch (PROP_TYPE(p.ulPropTag)) {
+            case PT_STRING8:
+                s += p.Value.lpszA;
+                break;
+            case PT_BINARY:
+                for (ULONG i = 0; i < p.Value.bin.cb; ++i) {
+                    std::snprintf(text, sizeof text, "%02X", p.Value.bin.lpb[i]);
+                    s += text;
+                }
+                break;
+            case PT_MV_STRING8:
+                for (ULONG i = 0; i < p.Value.MVszA.cValues; ++i) {
+                    s += std::string(p.Value.MVszA.lppszA[i]) + "|";
+                }
+                break;
+            case PT_SYSTIME:
+                s += std::to_string(std::uint64_t{p.Value.ft.dwHighDateTime} << 32 |
+                                    p.Value.ft.dwLowDateTime);
+                break;
+            case PT_ERROR:
+                std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(p.Value.err));
+                s += text;
+                break;
+            default:
+                s += std::to_string(p.Value.l);
+        }
+    }
+    return shown;
+}
+
+void FreeRows(IWABObject* wab, SRowSet* rows) {
+    for (ULONG i = 0; rows != nullptr && i < rows->cRows; ++i) {
+        wab->FreeBuffer(rows->aRow[i].lpProps);
+    }
+    wab->FreeBuffer(rows);
+}
+
+EntryProps OpenedBook::Read(const std::vector<BYTE>& id, const SPropTagArray* tags) {
+    EntryProps e;
+    IUnknown* unk = nullptr;
+    e.hr = book->OpenEntry(static_cast<ULONG>(id.size()), id.data(), nullptr, 0, &e.type, &unk);
+    if (auto* object = dynamic_cast<IMAPIProp*>(unk)) {
+        SPropValue* values = nullptr;
+        e.hr = object->GetProps(tags, 0, &e.count, &values);
+        e.values.reset(values, [w = wab](SPropValue* p) { w->FreeBuffer(p); });
+        object->Release();
+    }
+    return e;
 }
 
 }  // namespace wabtest

@@ -1,42 +1,34 @@
 // Helpers for the library's tests: the library loaded as the session loads
-// it (dlopen, dlsym "WABOpen") and quorvel-book run as a program.
+// it (dlopen, dlsym "WABOpen"), books made with quorvel-book, and reads.
 #pragma once
 
 #include "addressbook/WabInterface.h"
 #include "tests/support/TestSupport.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace wabtest {
 
-// WABOpen of the built libwab32.so; the test fails if it is missing.
-LPWABOPEN WabOpen();
-
-// Opens `path` ("" for the default book); returns the result code.
-HRESULT OpenBook(const std::string& path, IAddrBook** book, IWABObject** wab);
-
-using RunResult = testing_support::ProgramResult;
+using testing_support::ProgramResult;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
-// Runs quorvel-book with the arguments and collects its output.
-RunResult RunBookTool(const std::vector<std::string>& args);
-const char* BookToolPath();
+// WABOpen of the built libwab32.so; the test fails if it is missing.
+LPWABOPEN WabOpen();
+// Opens `path` ("" for the default book); returns the result code.
+HRESULT OpenBook(const std::string& path, IAddrBook** book, IWABObject** wab);
 
-// An opened book, released at the end of its scope.
-struct OpenedBook {
-    IAddrBook* book = nullptr;
-    IWABObject* wab = nullptr;
-    OpenedBook() = default;
-    OpenedBook(const OpenedBook&) = delete;
-    OpenedBook& operator=(const OpenedBook&) = delete;
-    ~OpenedBook();
-    // The personal address book's contents table (null on failure).
-    IMAPITable* ContentsTable();
-};
+ProgramResult RunBookTool(const std::vector<std::string>& args);
+const char* BookToolPath();
+// Writes `json` beside `book` and builds the book from it with `quorvel-book create`.
+std::filesystem::path CreateBook(const std::filesystem::path& book, const std::string& json);
+// Runs SQL on a book through a connection of its own.
+void ExecSql(const std::filesystem::path& book, const char* sql);
+std::ptrdiff_t FilesIn(const std::filesystem::path& dir);
 
 struct ListedRow {
     std::string name;
@@ -44,10 +36,37 @@ struct ListedRow {
     ULONG objectType = 0;
 };
 
-// Lists every row as the session does: the three columns, one row a call.
-std::vector<ListedRow> ListAll(OpenedBook& opened);
+// An entry's properties read with OpenEntry and GetProps; `hr` is the first failure.
+struct EntryProps {
+    HRESULT hr = S_OK;
+    ULONG type = 0;
+    ULONG count = 0;
+    std::shared_ptr<SPropValue> values;  // freed with FreeBuffer
+    const SPropValue& operator[](ULONG i) const { return values.get()[i]; }
+};
 
-// Builds a book from JSON text with the real `quorvel-book create`.
-void CreateBook(const std::filesystem::path& book, const std::string& json, const TempDir& scratch);
+// Each property as "TAG value": strings to their terminating zero, binaries
+// in hex, lists with "|" after each value, times and integers in decimal,
+// errors in hex.
+std::vector<std::string> Show(const SPropValue* props, ULONG count);
+// Frees a row set and its rows.
+void FreeRows(IWABObject* wab, SRowSet* rows);
+
+// A book opened with WABOpen (`hr`), released at the end of its scope.
+struct OpenedBook {
+    IAddrBook* book = nullptr;
+    IWABObject* wab = nullptr;
+    HRESULT hr;
+    explicit OpenedBook(const std::filesystem::path& path);
+    OpenedBook(const OpenedBook&) = delete;
+    OpenedBook& operator=(const OpenedBook&) = delete;
+    ~OpenedBook();
+    std::vector<BYTE> PabId();
+    // The personal address book's contents table (null on failure).
+    IMAPITable* ContentsTable();
+    // Every row as the session lists them: the three columns, one row a call.
+    std::vector<ListedRow> ListAll();
+    EntryProps Read(const std::vector<BYTE>& id, const SPropTagArray* tags = nullptr);
+};
 
 }  // namespace wabtest
