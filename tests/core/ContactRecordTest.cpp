@@ -47,16 +47,9 @@ TEST(ContactRecordTest, ValuesOfAnotherTypeUnderAKnownIdAreIgnored) {
     };
     Case cases[] = {
         {"the later value wins; ids without a field change nothing",
-         PropArray()
-             .Str(0x3001001E, "first")
-             .Str(0x3A07001E, "x")
-             .Str(0x3A0A001E, "x")
-             .Str(0x3A5E001E, "x")
-             .Str(0x3002001E, "x")
-             .Str(0x3A05001E, "x")
-             .Str(0x0FFF001E, "x")
-             .Str(0xFFFF001E, "x")
-             .Str(0x3001001E, "second"),
+         PropArray(0x3001001E, "first", 0x3A07001E, "x", 0x3A0A001E, "x", 0x3A5E001E, "x",
+                   0x3002001E, "x", 0x3A05001E, "x", 0x0FFF001E, "x", 0xFFFF001E, "x", 0x3001001E,
+                   "second"),
          "N:;second;;;\nFN:second\n"},
         {"values of another type under a known id",
          PropArray()

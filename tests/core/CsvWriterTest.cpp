@@ -33,23 +33,13 @@ std::string Row(const PropArray& props) {
 
 TEST(CsvWriterTest, WorkedExampleComesOutByteForByteThroughTheTextFile) {
     ScopedTimeZone tz("UTC0");
-    PropArray props;
-    props.Str(kDisplay, "Jo Sample")
-        .Time(kBirthday, UtcFileTime(1970, 3, 5, 9))
-        .Str(kHomeStreet, "1 Mill Lane")
-        .Str(kHomeCity, "Riverton")
-        .Str(kHomePostal, "RT1 2AB")
-        .Str(kHomeCountry, "Freeland")
-        .Str(kHomePhone, "11 22 33")
-        .Str(kCompany, "Acme")
-        .Str(kTitle, "Buyer")
-        .Str(kBusStreet, "2 Dock Road")
-        .Str(kBusCity, "Portville")
-        .Str(kBusPhone, "44 55 66")
-        .Str(kEmail, "mail-1")
-        .Multi(PR_CONTACT_EMAIL_ADDRESSES, {"mail-1", "mail-2", "mail-3"})
-        .Str(kBusPage, "page-b")
-        .Str(kComment, "Met at fair\r\nCall back\r\n");
+    PropArray props(kDisplay, "Jo Sample", kHomeStreet, "1 Mill Lane", kHomeCity, "Riverton",
+                    kHomePostal, "RT1 2AB", kHomeCountry, "Freeland", kHomePhone, "11 22 33",
+                    kCompany, "Acme", kTitle, "Buyer", kBusStreet, "2 Dock Road", kBusCity,
+                    "Portville", kBusPhone, "44 55 66", kEmail, "mail-1", kBusPage, "page-b",
+                    kComment, "Met at fair\r\nCall back\r\n");
+    props.Time(kBirthday, UtcFileTime(1970, 3, 5, 9))
+        .Multi(PR_CONTACT_EMAIL_ADDRESSES, {"mail-1", "mail-2", "mail-3"});
     ContactRecord record;
     EmailList list;
     BuildContactRecord(props.data(), props.size(), record, list);
@@ -85,7 +75,7 @@ TEST(CsvWriterTest, FieldsJoinPresentValuesAndEscapeNothing) {
         {"nothing at all", PropArray(),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
         {"names and home fax have no column",
-         PropArray().Str(kGiven, "g").Str(kMiddle, "m").Str(kSurname, "s").Str(kHomeFax, "f"),
+         PropArray(kGiven, "g", kMiddle, "m", kSurname, "s", kHomeFax, "f"),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
         {"quote is not doubled", PropArray().Str(kDisplay, "a\"b,c"),
          "\"a\"b,c\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
@@ -102,38 +92,21 @@ TEST(CsvWriterTest, FieldsJoinPresentValuesAndEscapeNothing) {
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"one\x06two\"\n"},
         {"note: lone LF stays", PropArray().Str(kComment, "one\ntwo"),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"one\ntwo\"\n"},
-        {"empty street still separates", PropArray().Str(kHomeStreet, "").Str(kHomeCity, "X"),
+        {"empty street still separates", PropArray(kHomeStreet, "", kHomeCity, "X"),
          "\"\",,\"\x06X\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
         {"country alone has no marker", PropArray().Str(kHomeCountry, "C"),
          "\"\",,\"C\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
         {"home address order",
-         PropArray()
-             .Str(kHomeCountry, "k")
-             .Str(kHomePostal, "j")
-             .Str(kHomeState, "i")
-             .Str(kHomeCity, "h")
-             .Str(kHomeStreet, "g"),
+         PropArray(kHomeCountry, "k", kHomePostal, "j", kHomeState, "i", kHomeCity, "h",
+                   kHomeStreet, "g"),
          "\"\",,\"g\x06h\x06i\x06j\x06k\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
         {"work info order",
-         PropArray()
-             .Str(kBusCountry, "o")
-             .Str(kBusPostal, "n")
-             .Str(kBusState, "m")
-             .Str(kBusCity, "l")
-             .Str(kBusStreet, "k")
-             .Str(kOffice, "j")
-             .Str(kDepartment, "i")
-             .Str(kTitle, "h")
-             .Str(kCompany, "g"),
+         PropArray(kBusCountry, "o", kBusPostal, "n", kBusState, "m", kBusCity, "l", kBusStreet,
+                   "k", kOffice, "j", kDepartment, "i", kTitle, "h", kCompany, "g"),
          "\"\",,\"\",\"\",\"\",\"g\x06h\x06i\x06j\x06k\x06l\x06m\x06n\x06o\",\"\",\"\",\"\",\"\","
          "\"\",\"\"\n"},
         {"single fields in order",
-         PropArray()
-             .Str(kBusFax, "F")
-             .Str(kPager, "P")
-             .Str(kBusPhone, "W")
-             .Str(kMobile, "M")
-             .Str(kHomePhone, "H"),
+         PropArray(kBusFax, "F", kPager, "P", kBusPhone, "W", kMobile, "M", kHomePhone, "H"),
          "\"\",,\"\",\"H\",\"M\",\"\",\"W\",\"P\",\"F\",\"\",\"\",\"\"\n"},
         {"no default email: no leading marker",
          PropArray().Multi(PR_CONTACT_EMAIL_ADDRESSES, {"p", "q"}),
@@ -146,7 +119,7 @@ TEST(CsvWriterTest, FieldsJoinPresentValuesAndEscapeNothing) {
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"x\x06y\x06y\",\"\",\"\"\n"},
         {"default email alone", PropArray().Str(kEmail, "only"),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"only\",\"\",\"\"\n"},
-        {"both pages", PropArray().Str(kBusPage, "q").Str(kPersonalPage, "p"),
+        {"both pages", PropArray(kBusPage, "q", kPersonalPage, "p"),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"p\x06q\",\"\"\n"},
         {"business page alone", PropArray().Str(kBusPage, "b"),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"b\",\"\"\n"},

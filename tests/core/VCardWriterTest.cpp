@@ -33,18 +33,11 @@ std::string Write(const PropArray& props) {
 
 TEST(VCardWriterTest, WorkedExampleComesOutByteForByteThroughTheTextFile) {
     ScopedTimeZone tz("UTC0");
-    PropArray props;
-    props.Str(kGiven, "Given")
-        .Str(kSurname, "Family")
-        .Str(kDisplay, "Given Family")
-        .Time(kBirthday, UtcFileTime(1970, 3, 7, 12))
-        .Str(kCompany, "Firm")
-        .Str(kTitle, "Head of\r\nSales")
-        .Str(kComment, "Line one\r\nLine two = ok\r\n")
-        .Str(kHomePhone, "555 0100")
-        .Str(kHomeStreet, "1 Mill Lane\r\nFlat 2")
-        .Str(kHomeCity, "Easton")
-        .Str(kEmail, "addr-1")
+    PropArray props(kGiven, "Given", kSurname, "Family", kDisplay, "Given Family", kCompany, "Firm",
+                    kTitle, "Head of\r\nSales", kComment, "Line one\r\nLine two = ok\r\n",
+                    kHomePhone, "555 0100", kHomeStreet, "1 Mill Lane\r\nFlat 2", kHomeCity,
+                    "Easton", kEmail, "addr-1");
+    props.Time(kBirthday, UtcFileTime(1970, 3, 7, 12))
         .Multi(PR_CONTACT_EMAIL_ADDRESSES, {"addr-1", "addr-2", "addr-3"});
     TempDir dir;
     const std::string path = dir.File("contacts.vcf");
@@ -82,11 +75,10 @@ TEST(VCardWriterTest, WritesEachLineOnlyWhenItsFieldsArePresent) {
         {"display name only", PropArray().Str(kDisplay, "Desk"), "N:;Desk;;;\nFN:Desk\n"},
         {"middle name only", PropArray().Str(kMiddle, "M"), "N:;M;;;\n"},
         {"surname only", PropArray().Str(kSurname, "Family"), "N:Family;;;;\n"},
-        {"given and middle", PropArray().Str(kGiven, "Given").Str(kMiddle, "M"), "N:;Given;M;;\n"},
+        {"given and middle", PropArray(kGiven, "Given", kMiddle, "M"), "N:;Given;M;;\n"},
         {"all three names win over display",
-         PropArray().Str(kDisplay, "D").Str(kMiddle, "M").Str(kGiven, "G").Str(kSurname, "S"),
-         "N:S;G;M;;\nFN:D\n"},
-        {"middle name wins over display", PropArray().Str(kDisplay, "D").Str(kMiddle, "M"),
+         PropArray(kDisplay, "D", kMiddle, "M", kGiven, "G", kSurname, "S"), "N:S;G;M;;\nFN:D\n"},
+        {"middle name wins over display", PropArray(kDisplay, "D", kMiddle, "M"),
          "N:;M;;;\nFN:D\n"},
         {"empty display name is present", PropArray().Str(kDisplay, ""), "N:;;;;\nFN:\n"},
         {"department only", PropArray().Str(kDepartment, "Ops"), "N:;;;;\nORG:;Ops\n"},
@@ -96,21 +88,12 @@ TEST(VCardWriterTest, WritesEachLineOnlyWhenItsFieldsArePresent) {
         {"office location only", PropArray().Str(kOffice, "B2"),
          "N:;;;;\nADR;WORK;ENCODING=QUOTED-PRINTABLE:;B2;;;;;\n"},
         {"every business address part",
-         PropArray()
-             .Str(kBusCountry, "C")
-             .Str(kBusPostal, "P")
-             .Str(kBusState, "S")
-             .Str(kBusCity, "Y")
-             .Str(kBusStreet, "T")
-             .Str(kOffice, "O"),
+         PropArray(kBusCountry, "C", kBusPostal, "P", kBusState, "S", kBusCity, "Y", kBusStreet,
+                   "T", kOffice, "O"),
          "N:;;;;\nADR;WORK;ENCODING=QUOTED-PRINTABLE:;O;T;Y;S;P;C\n"},
         {"every home address part",
-         PropArray()
-             .Str(kHomeCountry, "C")
-             .Str(kHomePostal, "P")
-             .Str(kHomeState, "S")
-             .Str(kHomeCity, "Y")
-             .Str(kHomeStreet, "T"),
+         PropArray(kHomeCountry, "C", kHomePostal, "P", kHomeState, "S", kHomeCity, "Y",
+                   kHomeStreet, "T"),
          "N:;;;;\nADR;HOME;ENCODING=QUOTED-PRINTABLE:;;T;Y;S;P;C\n"},
         {"empty title", PropArray().Str(kTitle, ""), "N:;;;;\nTITLE:\n"},
         {"lone line feed continues the line", PropArray().Str(kTitle, "a\nb"),
@@ -120,17 +103,12 @@ TEST(VCardWriterTest, WritesEachLineOnlyWhenItsFieldsArePresent) {
         {"nothing is escaped", PropArray().Str(kTitle, "a;b,c:d\\e=F"),
          "N:;;;;\nTITLE:a;b,c:d\\e=F\n"},
         {"phones in fixed order",
-         PropArray()
-             .Str(kHomeFax, "6")
-             .Str(kBusFax, "5")
-             .Str(kPager, "4")
-             .Str(kMobile, "3")
-             .Str(kHomePhone, "2")
-             .Str(kBusPhone, "1"),
+         PropArray(kHomeFax, "6", kBusFax, "5", kPager, "4", kMobile, "3", kHomePhone, "2",
+                   kBusPhone, "1"),
          "N:;;;;\nTEL;WORK;VOICE:1\nTEL;HOME:2\nTEL;HOME;CELL:3\nTEL;PAGER;WORK:4\n"
          "TEL;WORK;FAX:5\nTEL;HOME;FAX:6\n"},
-        {"personal page before business page",
-         PropArray().Str(kBusPage, "b").Str(kPersonalPage, "p"), "N:;;;;\nURL:p\nURL:b\n"},
+        {"personal page before business page", PropArray(kBusPage, "b", kPersonalPage, "p"),
+         "N:;;;;\nURL:p\nURL:b\n"},
         {"other emails last-to-first, default dropped",
          PropArray()
              .Str(kEmail, "addr-1")

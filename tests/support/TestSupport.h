@@ -70,6 +70,12 @@ FILETIME FileTimeOf(std::uint64_t ticks);
 // Builds a property array; its strings live as long as any copy of it.
 class PropArray {
   public:
+    PropArray() = default;
+    // String properties, in order: tag, value, tag, value...
+    template <typename... More>
+    explicit PropArray(ULONG tag, const char* value, More... more) {
+        AddStrings(tag, value, more...);
+    }
     PropArray& Str(ULONG tag, const std::string& value);
     PropArray& NullStr(ULONG tag) {
         Add(tag);
@@ -88,6 +94,12 @@ class PropArray {
     ULONG size() const { return static_cast<ULONG>(m_props.size()); }
 
   private:
+    void AddStrings() {}
+    template <typename... More>
+    void AddStrings(ULONG tag, const char* value, More... more) {
+        Str(tag, value);
+        AddStrings(more...);
+    }
     SPropValue& Add(ULONG tag);
     char* Keep(const char* text);
     std::vector<SPropValue> m_props;
