@@ -35,11 +35,10 @@ void ReadEntry(IAddrBook* book, IWABObject* allocator, const SBinary& id) {
 
 // Lists the rows one a call, as the session does, and reads each entry.
 void ListAndRead(IAddrBook* book, IWABObject* allocator) {
-    ULONG cb = 0;
+    ULONG cb = 0, type = 0;
     ENTRYID* pab = nullptr;
-    Check(book->GetPAB(&cb, &pab) == S_OK);
-    ULONG type = 0;
     IUnknown* object = nullptr;
+    Check(book->GetPAB(&cb, &pab) == S_OK);
     Check(book->OpenEntry(cb, pab, nullptr, 0, &type, &object) == S_OK);
     allocator->FreeBuffer(pab);
     auto* container = dynamic_cast<IABContainer*>(object);
@@ -73,9 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     IAddrBook* book = nullptr;
     IWABObject* allocator = nullptr;
-    WAB_PARAM param{};
-    param.cbSize = sizeof param;
-    param.szFileName = path.c_str();
+    WAB_PARAM param{sizeof param, nullptr, path.c_str(), 0, {}};
     if (WABOpen(&book, &allocator, &param, 0) == S_OK) {
         ListAndRead(book, allocator);
         book->Release();

@@ -17,19 +17,9 @@ LPWABOPEN WabOpen() {
 }
 
 HRESULT OpenBook(const std::string& path, IAddrBook** book, IWABObject** wab) {
-    WAB_PARAM wp{};
-    wp.cbSize = sizeof wp;
-    wp.szFileName = path.c_str();
+    WAB_PARAM wp{sizeof wp, nullptr, path.c_str(), 0, {}};
     const LPWABOPEN open = WabOpen();
     return open == nullptr ? MAPI_E_CALL_FAILED : open(book, wab, &wp, 0);
-}
-
-const char* BookToolPath() {
-    return QUORVEL_BOOK_PATH;
-}
-
-ProgramResult RunBookTool(const std::vector<std::string>& args) {
-    return testing_support::RunProgram(QUORVEL_BOOK_PATH, args);
 }
 
 std::filesystem::path CreateBook(const std::filesystem::path& book, const std::string& json) {
@@ -46,12 +36,6 @@ void ExecSql(const std::filesystem::path& book, const char* sql) {
     EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
 }
-
-std::ptrdiff_t FilesIn(const std::filesystem::path& dir) {
-    return std::distance(std::filesystem::directory_iterator(dir), {});
-}
-
-OpenedBook::OpenedBook(const std::filesystem::path& path) : hr(OpenBook(path, &book, &wab)) {}
 
 OpenedBook::~OpenedBook() {
     if (book != nullptr) {
@@ -132,10 +116,6 @@ std::vector<std::string> Show(const SPropValue* props, ULONG count) {
             case PT_SYSTIME:
                 s += std::to_string(std::uint64_t{p.Value.ft.dwHighDateTime} << 32 |
                                     p.Value.ft.dwLowDateTime);
-                break;
-            case PT_ERROR:
-                std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(p.Value.err));
-                s += text;
                 break;
             default:
                 s += std::to_string(p.Value.l);
