@@ -19,8 +19,7 @@ void WatchForDialog(Rows& seen) {
     QTimer::singleShot(20, [&seen] {
         QWidget* w = QApplication::activeModalWidget();
         if (w == nullptr) {
-            WatchForDialog(seen);
-            return;
+            return WatchForDialog(seen);
         }
         seen.emplace_back(w->objectName(), w->windowTitle());
         auto* table = w->findChild<QTableWidget*>();
@@ -58,12 +57,6 @@ TEST(DetailsWindowTest, ShowsTheEntrysPropertiesReadOnly) {
         {"Property 0x3ffd0003", "12"},
     };
     EXPECT_EQ(seen, expected);
-
-    // An entry the book does not hold shows nothing.
-    const BYTE missing[8] = {'Q', 'W', 'B', 'E', 9, 0, 0, 0};
-    EXPECT_EQ(
-        opened.book->Details(&window, nullptr, nullptr, 8, missing, nullptr, nullptr, nullptr, 0),
-        MAPI_E_NOT_FOUND);
 }
 
 }  // namespace

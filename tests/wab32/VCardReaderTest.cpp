@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -29,12 +30,7 @@ std::string Value(const CardEntry& entry, ULONG tag) {
 }
 
 TEST(VCardReaderTest, DecodesAndMapsValues) {
-    struct Case {
-        const char* body;
-        ULONG tag;
-        std::string expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, ULONG, std::string> cases[] = {
         {"NOTE;ENCODING=QUOTED-PRINTABLE:a=0D=0A\n b", kComment, "a\r\nb"},
         {"NOTE;QUOTED-PRINTABLE:x=\ny=\nEND", kComment, "xyEND"},
         {"NOTE;ENCODING=QUOTED-PRINTABLE:1 = 2=3D3=0a", kComment, "1 = 2=3\r\n"},
@@ -55,23 +51,19 @@ TEST(VCardReaderTest, DecodesAndMapsValues) {
         {"BDAY:16000101", kBirthday, "-"},
         {"AGENT:\nBEGIN:VCARD\nFN:Inner\nEND:VCARD\nFN:Outer", PR_DISPLAY_NAME_A, "Outer"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.body);
-        const CardEntry entry = ReadCard(c.body);
-        EXPECT_TRUE(entry.readable);
-        EXPECT_EQ(Value(entry, c.tag), c.expected);
+    for (const auto& [body, tag, expected] : cases) {
+        const CardEntry entry = ReadCard(body);
+        EXPECT_TRUE(entry.readable) << body;
+        EXPECT_EQ(Value(entry, tag), expected) << body;
     }
 }
 
+// What the sample files and VCardBookTest do not show: a group kind in
+// capitals, a NUL byte and a first line without a colon.
 TEST(VCardReaderTest, KindsAndUnreadableCards) {
     EXPECT_EQ(ReadCard("FN:x\nKIND:Group").objectType, MAPI_DISTLIST);
-    for (const std::string& body : {std::string("FN:a\0b", 6), std::string(":x"),
-                                    std::string("no colon"), std::string("FN;CHARSET=UTF-99:x")}) {
-        EXPECT_FALSE(ReadCard(body).readable) << body;
-    }
-    const CardEntry cut = ReadCard("FN:Cut\nTEL:1", false);
-    EXPECT_FALSE(cut.readable);
-    EXPECT_EQ(cut.displayName, "Cut");
+    EXPECT_FALSE(ReadCard(std::string("FN:a\0b", 6)).readable);
+    EXPECT_FALSE(ReadCard("no colon").readable);
 }
 
 }  // namespace
