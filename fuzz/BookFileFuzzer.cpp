@@ -44,7 +44,7 @@ void ListAndRead(IAddrBook* book, IWABObject* allocator) {
     IMAPITable* table = nullptr;
     if (container->GetContentsTable(0, &table) == S_OK) {
         SRowSet* rows = nullptr;
-        while (SUCCEEDED(table->QueryRows(1, 0, &rows)) && rows->cRows == 1) {
+        while (!FAILED(table->QueryRows(1, 0, &rows)) && rows->cRows == 1) {
             const SRow& row = rows->aRow[0];
             Check(row.cValues == 3 && row.lpProps[1].ulPropTag == PR_ENTRYID);
             ReadEntry(book, allocator, row.lpProps[1].Value.bin);
