@@ -19,13 +19,12 @@ extern "C" HRESULT WABOpen(IAddrBook** lppAdrBook, IWABObject** lppWABObject, WA
 namespace {
 
 void ReadEntry(IAddrBook* book, IWABObject* allocator, const SBinary& id) {
-    ULONG type = 0;
+    ULONG type = 0, count = 0;
     IUnknown* object = nullptr;
     if (FAILED(book->OpenEntry(id.cb, id.lpb, nullptr, 0, &type, &object))) {
         Check(object == nullptr);
         return;
     }
-    ULONG count = 0;
     SPropValue* values = nullptr;
     const HRESULT hr = dynamic_cast<IMAPIProp*>(object)->GetProps(nullptr, 0, &count, &values);
     Check(FAILED(hr) ? values == nullptr && count == 0 : values != nullptr || count == 0);
@@ -35,31 +34,25 @@ void ReadEntry(IAddrBook* book, IWABObject* allocator, const SBinary& id) {
 
 // Lists the rows one a call, as the session does, and reads each entry.
 void ListAndRead(IAddrBook* book, IWABObject* allocator) {
-    ULONG cb = 0;
+    ULONG cb = 0, type = 0;
     ENTRYID* pab = nullptr;
-    Check(book->GetPAB(&cb, &pab) == S_OK);
-    ULONG type = 0;
     IUnknown* object = nullptr;
+    Check(book->GetPAB(&cb, &pab) == S_OK);
     Check(book->OpenEntry(cb, pab, nullptr, 0, &type, &object) == S_OK);
     allocator->FreeBuffer(pab);
     auto* container = dynamic_cast<IABContainer*>(object);
     IMAPITable* table = nullptr;
     if (container->GetContentsTable(0, &table) == S_OK) {
-        for (ULONG n = 1; n == 1;) {
-            SRowSet* rows = nullptr;
-            if (FAILED(table->QueryRows(1, 0, &rows))) {
-                Check(rows == nullptr);
-                break;
-            }
-            n = rows->cRows;
-            if (n == 1) {
-                const SRow& row = rows->aRow[0];
-                Check(row.cValues == 3 && row.lpProps[1].ulPropTag == PR_ENTRYID);
-                ReadEntry(book, allocator, row.lpProps[1].Value.bin);
-                allocator->FreeBuffer(row.lpProps);
-            }
+        SRowSet* rows = nullptr;
+        while (!FAILED(table->QueryRows(1, 0, &rows)) && rows->cRows == 1) {
+            const SRow& row = rows->aRow[0];
+            Check(row.cValues == 3 && row.lpProps[1].ulPropTag == PR_ENTRYID);
+            ReadEntry(book, allocator, row.lpProps[1].Value.bin);
+            allocator->FreeBuffer(row.lpProps);
             allocator->FreeBuffer(rows);
         }
+        Check(rows == nullptr || rows->cRows == 0);  // null after a failure
+        allocator->FreeBuffer(rows);
         table->Release();
     }
     container->Release();
@@ -73,9 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     IAddrBook* book = nullptr;
     IWABObject* allocator = nullptr;
-    WAB_PARAM param{};
-    param.cbSize = sizeof param;
-    param.szFileName = path.c_str();
+    WAB_PARAM param{sizeof param, nullptr, path.c_str(), 0, {}};
     if (WABOpen(&book, &allocator, &param, 0) == S_OK) {
         ListAndRead(book, allocator);
         book->Release();

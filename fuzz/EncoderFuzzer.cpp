@@ -2,22 +2,16 @@
 // value; apart from line breaks the text is kept; quoted-printable mode is
 // the plain result with each break written "=0D=0A". (The exact breaks are
 // the encoder tests' table.)
+#include "FuzzCheck.h"
 #include "core/ValueEncoding.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace {
-
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 std::string Encode(const std::string& value, bool quoted) {
     quotedPrintableMode = quoted;

@@ -8,18 +8,15 @@ using namespace wabtest;
 
 TEST(BookToolTest, CreateRefusesToOverwriteWithoutForce) {
     TempDir dir;
-    const auto book = dir / "book.wab";
-    const auto source = dir / "source.json";
+    const std::string book = dir.File("book.wab"), source = dir.File("source.json");
     WriteFile(source, R"({"entries": [{"type": "mailuser", "props": []}]})");
     WriteFile(book, "precious");
-    ProgramResult r = RunBookTool({"create", book.string(), source.string()});
+    ProgramResult r = RunBookTool({"create", book, source});
     EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find(book.string()), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("exists"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err, "quorvel-book: " + book + ": file exists (use --force to replace it)\n");
     EXPECT_EQ(ReadFile(book), "precious");
     EXPECT_EQ(FilesIn(dir.path()), 2);
-
-    r = RunBookTool({"create", "--force", book.string(), source.string()});
+    r = RunBookTool({"create", "--force", book, source});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadFile(book).substr(0, 15), "SQLite format 3");
     EXPECT_EQ(FilesIn(dir.path()), 2);
@@ -28,58 +25,48 @@ TEST(BookToolTest, CreateRefusesToOverwriteWithoutForce) {
 // Each bad source names the file, the entry and property index, exits
 // nonzero and leaves no book and no temporary file.
 TEST(BookToolTest, BadSourcesAreRefusedWithTheirPlace) {
-    std::vector<std::pair<std::string, std::string>> cases{
+    const std::pair<std::string, std::string> cases[] = {
         {R"({"entries": [)", "malformed JSON"},
         {R"({"entries": [{"props": [{"tag": "0x3FFD0003", "int": 1e999}]}]})", "malformed JSON"},
         {R"({"entries": {}})", "\"entries\" array"},
         {R"({"entries": [{"type": "person", "props": []}]})", "entry 0:"},
         {R"({"entries": [{"type": "mailuser"}]})", "entry 0:"},
-        {R"({"entries": [{"props": []}, {"props": [{"tag": "0x3A06001E", "value": "a"},
-            {"tag": "3A06001E", "value": "b"}]}]})",
-         "entry 1, property 1:"}};
-    // One bad property in the first entry.
-    for (const char* prop :
-         {R"("tag": "0x3A06001E", "int": 3)", R"("tag": "0x3A06001E")",
-          R"("tag": "0x0FF90102", "hex": "414")", R"("tag": "0x3A06001E", "hex": "410042")",
-          R"("tag": "0x3FFD0003", "int": 4294967296)", R"("tag": "0x3A420040", "filetime": "12x")",
-          R"("tag": "0x3A56101E", "values": ["a", 1])", R"("tag": "0x3A060005", "int": 1)"}) {
-        cases.emplace_back(R"({"entries": [{"props": [{)" + std::string(prop) + "}]}]}",
-                           "entry 0, property 0:");
-    }
+        {R"({"entries": [{"props": []}, {"props": [{"tag": "0x3A06001E", "value": ""}, {"tag": "3A06"}]}]})",
+         "entry 1, property 1:"},
+        {R"({"entries": [{"props": [{"tag": "0x3A06001E", "hex": "410042"}]}]})", "property 0:"},
+        {R"({"entries": [{"props": [{"tag": "0x0FF90102", "hex": "414"}]}]})", "property 0:"},
+        {R"({"entries": [{"props": [{"tag": "0x3FFD0003", "int": 4294967296}]}]})", "property 0:"},
+        {R"({"entries": [{"props": [{"tag": "0x3A56101E", "values": ["a", 1]}]}]})", "property 0:"},
+        {R"({"entries": [{"props": [{"tag": "0x3A060005", "int": 1}]}]})", "property 0:"}};
     for (const auto& [json, where] : cases) {
         SCOPED_TRACE(json);
         TempDir dir;
-        const auto source = dir / "bad.json";
-        WriteFile(source, json);
-        const ProgramResult r =
-            RunBookTool({"create", (dir / "book.wab").string(), source.string()});
+        WriteFile(dir / "bad.json", json);
+        const ProgramResult r = RunBookTool({"create", dir.File("book.wab"), dir.File("bad.json")});
         EXPECT_NE(r.status, 0);
-        EXPECT_NE(r.err.find(source.string()), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.rfind("quorvel-book: " + dir.File("bad.json") + ": ", 0), 0u) << r.err;
         EXPECT_NE(r.err.find(where), std::string::npos) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_EQ(FilesIn(dir.path()), 1);
     }
 }
 
-// Status 2 and a message for each usage error, 0 and the usage for --help.
+// Status 2 and a message for each usage error (--help is ExportEndToEndTest's),
+// 1 and the reason for a book that cannot be read.
 TEST(BookToolTest, UsageErrorsAndHelp) {
     const std::vector<std::vector<std::string>> cases{
-        {"--help"},
         {},
         {"frobnicate"},
         {"create", "only-one.wab"},
-        {"generate", "x.wab"},
         {"generate", "--contacts", "ten", "x.wab"},
         // more than 32-bit entry ids can number
         {"generate", "--contacts", "4294967296", "x.wab"},
-        {"dump"},
         {"dump", "--bogus", "x.wab"}};
     for (const auto& args : cases) {
         const ProgramResult r = RunBookTool(args);
-        EXPECT_EQ(r.status, args == cases[0] ? 0 : 2) << r.err;
-        EXPECT_EQ(r.err.empty(), args == cases[0]) << r.err;
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_FALSE(r.err.empty());
     }
-    EXPECT_EQ(RunBookTool({"--help"}).out.rfind("Usage: quorvel-book create", 0), 0u);
     const ProgramResult r = RunBookTool({"dump", "/nonexistent/book.wab"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "quorvel-book: /nonexistent/book.wab: No such file or directory\n");
@@ -92,40 +79,23 @@ TEST(BookToolTest, InterruptedGenerateLeavesNothing) {
     const ProgramResult killed = testing_support::RunProgram(
         "/bin/sh",
         {"-c", "\"$0\" generate --contacts 3000000 \"$1\" & sleep 0.5; kill -TERM $!; wait $!",
-         BookToolPath(), (dir / "y.wab").string()});
+         QUORVEL_BOOK_PATH, dir.File("y.wab")});
     EXPECT_NE(killed.status, 0);
     EXPECT_EQ(FilesIn(dir.path()), 0) << "a book or a temporary file was left";
 }
 
-// The same seed makes the same book, whatever the order of the options.
-TEST(BookToolTest, GenerateIsDeterministic) {
-    TempDir dir;
-    for (const char* seed : {"7", "8"}) {
-        ASSERT_EQ(
-            RunBookTool({"generate", "--seed", seed, "--contacts", "500", dir.File(seed)}).status,
-            0);
-    }
-    ASSERT_EQ(RunBookTool({"generate", "--contacts", "500", "--seed", "7", dir.File("b")}).status,
-              0);
-    EXPECT_EQ(ReadFile(dir / "7"), ReadFile(dir / "b"));
-    EXPECT_NE(ReadFile(dir / "7"), ReadFile(dir / "8"));
-}
-
 TEST(BookToolTest, DumpShowsEveryEntryAndProperty) {
     TempDir dir;
-    const auto book = CreateBook(dir / "small.wab", R"({"entries": [
-      {"type": "mailuser", "props": [
+    const auto book = CreateBook(dir / "small.wab", R"({"entries": [{"props": [
         {"tag": "0x3001001E", "value": "Ada \"Countess\" Lovelace"},
         {"tag": "0x3004001E", "hex": "610D0A62095C80FF"},
         {"tag": "0x3A56101E", "values": ["ada@x.example", "ADA@X.EXAMPLE"]},
         {"tag": "0x3A420040", "filetime": "62461584000000000"},
         {"tag": "0x0FF90102", "hex": "00FF"},
         {"tag": "0x3FFD0003", "int": -7},
-        {"tag": "0x3001001E", "value": ""}]},
-      {"type": "distlist", "props": [{"tag": "0x3001001E", "value": "Team"}]},
-      {"type": 4, "props": []}]})");
+        {"tag": "0x3001001E", "value": ""}]}]})");
     const ProgramResult r = RunBookTool({"dump", book.string()});
-    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
               "entry 1: mailuser (object type 6), entry id 5157424501000000, 7 properties\n"
               "  [0] 0x3001001E Display name PT_STRING8: \"Ada \\\"Countess\\\" Lovelace\"\n"
@@ -137,10 +107,7 @@ TEST(BookToolTest, DumpShowsEveryEntryAndProperty) {
               "  [4] 0x0FF90102 (unnamed) PT_BINARY: hex 00FF (2 bytes)\n"
               "  [5] 0x3FFD0003 (unnamed) PT_LONG: -7\n"
               "  [6] 0x3001001E Display name PT_STRING8: \"\"\n"
-              "entry 2: distlist (object type 8), entry id 5157424503000000, 1 property\n"
-              "  [0] 0x3001001E Display name PT_STRING8: \"Team\"\n"
-              "entry 3: container (object type 4), entry id 5157424502000000, 0 properties\n"
-              "3 entries\n");
+              "1 entry\n");
     EXPECT_TRUE(r.err.empty());
 }
 

@@ -45,10 +45,11 @@ TEST_F(ContentsTableTest, RowsComeInDisplayNameOrderAndOpenTheirEntries) {
         EXPECT_EQ(rows[i].name, kNames[kListed[i]]);
         EXPECT_EQ(rows[i].objectType, kTypes[kListed[i]]);
         const EntryProps entry = m_opened.Read(rows[i].entryId);
-        ASSERT_EQ(entry.hr, S_OK);
+        EXPECT_EQ(entry.hr, S_OK);
         EXPECT_EQ(entry.type, kTypes[kListed[i]]);
-        ASSERT_EQ(entry.count, 2u);
-        EXPECT_EQ(std::string(entry[1].Value.lpszA), "stored " + std::to_string(kListed[i]));
+        const std::vector<std::string> props{"3001001E " + kNames[kListed[i]],
+                                             "3A06001E stored " + std::to_string(kListed[i])};
+        EXPECT_EQ(entry.Shown(), props);
     }
 }
 
@@ -65,7 +66,7 @@ TEST_F(ContentsTableTest, ColumnsInTheOrderSetSeekingAndTheEnd) {
     ASSERT_EQ(table->QueryRows(1, 0, &rows), S_OK);
     ASSERT_EQ(rows->cRows, 1u);
     // The entry with the empty name; it has no surname.
-    const std::vector<std::string> first{"0FFE0003 6", "3A06001E stored 6", "3A11000A 8004010F",
+    const std::vector<std::string> first{"0FFE0003 6", "3A06001E stored 6", "3A11000A -2147221233",
                                          "3001001E ", "0FFF0102 5157424501000000"};
     EXPECT_EQ(Show(rows->aRow[0].lpProps, rows->aRow[0].cValues), first);
     FreeRows(m_opened.wab, rows);
@@ -94,43 +95,31 @@ TEST_F(ContentsTableTest, ColumnsInTheOrderSetSeekingAndTheEnd) {
 }
 
 TEST_F(ContentsTableTest, BadEntryIdsOpenNothing) {
-    const struct {
-        const char* name;
-        std::vector<BYTE> id;
-        HRESULT hr;
-    } cases[] = {
-        {"empty", {}, MAPI_E_INVALID_ENTRYID},
-        {"too short", {'Q', 'W', 'B', 'E', 1, 0, 0}, MAPI_E_INVALID_ENTRYID},
-        {"too long", {'Q', 'W', 'B', 'E', 1, 0, 0, 0, 0}, MAPI_E_INVALID_ENTRYID},
-        {"wrong magic", {'X', 'W', 'B', 'E', 1, 0, 0, 0}, MAPI_E_INVALID_ENTRYID},
-        {"unknown kind", {'Q', 'W', 'B', 'Z', 1, 0, 0, 0}, MAPI_E_INVALID_ENTRYID},
-        {"entry zero", {'Q', 'W', 'B', 'E', 0, 0, 0, 0}, MAPI_E_INVALID_ENTRYID},
-        {"container with a row", {'Q', 'W', 'B', 'P', 1, 0, 0, 0}, MAPI_E_INVALID_ENTRYID},
-        {"no such entry", {'Q', 'W', 'B', 'E', 200, 0, 0, 0}, MAPI_E_NOT_FOUND},
+    const std::pair<std::vector<BYTE>, HRESULT> cases[] = {
+        {{'Q', 'W', 'B', 'E', 1, 0, 0}, MAPI_E_INVALID_ENTRYID},     // too short
+        {{'X', 'W', 'B', 'E', 1, 0, 0, 0}, MAPI_E_INVALID_ENTRYID},  // wrong magic
+        {{'Q', 'W', 'B', 'Z', 1, 0, 0, 0}, MAPI_E_INVALID_ENTRYID},  // unknown kind
+        {{'Q', 'W', 'B', 'E', 0, 0, 0, 0}, MAPI_E_INVALID_ENTRYID},  // entry zero
+        {{'Q', 'W', 'B', 'P', 1, 0, 0, 0}, MAPI_E_INVALID_ENTRYID},  // container with a row
+        {{'Q', 'W', 'B', 'E', 200, 0, 0, 0}, MAPI_E_NOT_FOUND},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [id, hr] : cases) {
         IUnknown* unk = reinterpret_cast<IUnknown*>(0x1);
         ULONG type = 99;
-        EXPECT_EQ(m_opened.book->OpenEntry(static_cast<ULONG>(c.id.size()), c.id.data(), nullptr, 0,
+        EXPECT_EQ(m_opened.book->OpenEntry(static_cast<ULONG>(id.size()), id.data(), nullptr, 0,
                                            &type, &unk),
-                  c.hr);
-        EXPECT_EQ(unk, nullptr);
-        EXPECT_EQ(type, 0u);
+                  hr);
+        EXPECT_TRUE(unk == nullptr && type == 0) << id[4];
     }
 }
 
 // The personal address book's own properties: its name, type and entry id.
 TEST_F(ContentsTableTest, ContainerDescribesItself) {
-    const std::vector<BYTE> pab = m_opened.PabId();
-    const EntryProps container = m_opened.Read(pab);
-    ASSERT_EQ(container.hr, S_OK);
+    const EntryProps container = m_opened.Read(m_opened.PabId());
     EXPECT_EQ(container.type, MAPI_ABCONT);
-    ASSERT_EQ(container.count, 3u);
-    EXPECT_STREQ(container[0].Value.lpszA, "Personal Address Book");
-    EXPECT_EQ(container[1].Value.l, static_cast<LONG>(MAPI_ABCONT));
-    const SBinary& id = container[2].Value.bin;
-    EXPECT_EQ(std::vector<BYTE>(id.lpb, id.lpb + id.cb), pab);
+    const std::vector<std::string> props{"3001001E Personal Address Book", "0FFE0003 4",
+                                         "0FFF0102 5157425000000000"};
+    EXPECT_EQ(container.Shown(), props);
 }
 
 }  // namespace

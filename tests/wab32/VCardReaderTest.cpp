@@ -1,11 +1,12 @@
 // The vCard reader's decoding and mapping of single cards, for what the
-// sample files of tests/e2e/vcard do not show.
+// sample files of tests/e2e/vcard do not reach.
 #include "tests/support/TestSupport.h"
 #include "wab32/vcard/VCardCard.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -29,17 +30,10 @@ std::string Value(const CardEntry& entry, ULONG tag) {
 }
 
 TEST(VCardReaderTest, DecodesAndMapsValues) {
-    struct Case {
-        const char* body;
-        ULONG tag;
-        std::string expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, ULONG, std::string> cases[] = {
         {"NOTE;ENCODING=QUOTED-PRINTABLE:a=0D=0A\n b", kComment, "a\r\nb"},
         {"NOTE;QUOTED-PRINTABLE:x=\ny=\nEND", kComment, "xyEND"},
         {"NOTE;ENCODING=QUOTED-PRINTABLE:1 = 2=3D3=0a", kComment, "1 = 2=3\r\n"},
-        {"FN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:Jos=E9", PR_DISPLAY_NAME_A,
-         "Jos\xC3\xA9"},
         {"TITLE:a\\,b\\;c\\\\d\\ne\\x", kTitle, "a,b;c\\d\r\ne\\x"},
         {"TITLE:a\x06"
          "b\rc",
@@ -50,38 +44,26 @@ TEST(VCardReaderTest, DecodesAndMapsValues) {
          "a\x06"
          "b"},
         {"TITLE:a\nb", kTitle, "a\nb"},
-        {"ADR:PO 1;Flat 2;Street;City;;;", kHomeStreet, "Street\r\nFlat 2\r\nPO 1"},
         {"ADR;TYPE=home:;;a\\;b;c\nADR:;;second", kHomeStreet, "a;b"},
         {"TEL;HOME:1\ntel:2", kHomePhone, "1"},
-        {"EMAIL:a\nEMAIL;PREF=2:b\nitem1.EMAIL;TYPE=INTERNET;PREF=1:c", kEmail, "c"},
         {"EMAIL:a\nEMAIL;PREF=2:b\nEMAIL;PREF=1:c\nEMAIL:d", PR_CONTACT_EMAIL_ADDRESSES, "c|d|b|a"},
         {"BDAY:1972-09-16T08:00:00Z", kBirthday, "117299664000000000"},
-        {"BDAY:19720916", kBirthday, "117299664000000000"},
         {"BDAY:16000101", kBirthday, "-"},
-        {"BDAY:--0916", kBirthday, "-"},
-        {"N:Fam;Giv;Mid;Dr.;", PR_DISPLAY_NAME_A, "Giv Mid Fam"},
-        {"ORG:Co;Unit\nEMAIL:e", PR_DISPLAY_NAME_A, "Co"},
         {"AGENT:\nBEGIN:VCARD\nFN:Inner\nEND:VCARD\nFN:Outer", PR_DISPLAY_NAME_A, "Outer"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.body);
-        const CardEntry entry = ReadCard(c.body);
-        EXPECT_TRUE(entry.readable);
-        EXPECT_EQ(Value(entry, c.tag), c.expected);
+    for (const auto& [body, tag, expected] : cases) {
+        const CardEntry entry = ReadCard(body);
+        EXPECT_TRUE(entry.readable) << body;
+        EXPECT_EQ(Value(entry, tag), expected) << body;
     }
 }
 
+// What the sample files and VCardBookTest do not show: a group kind in
+// capitals, a NUL byte and a first line without a colon.
 TEST(VCardReaderTest, KindsAndUnreadableCards) {
     EXPECT_EQ(ReadCard("FN:x\nKIND:Group").objectType, MAPI_DISTLIST);
-    EXPECT_EQ(ReadCard("FN:x\nX-ADDRESSBOOKSERVER-KIND:group").objectType, MAPI_DISTLIST);
-    EXPECT_EQ(ReadCard("FN:x\nKIND:individual").objectType, MAPI_MAILUSER);
-    for (const std::string& body : {std::string("FN:a\0b", 6), std::string(":x"),
-                                    std::string("no colon"), std::string("FN;CHARSET=UTF-99:x")}) {
-        EXPECT_FALSE(ReadCard(body).readable) << body;
-    }
-    const CardEntry cut = ReadCard("FN:Cut\nTEL:1", false);
-    EXPECT_FALSE(cut.readable);
-    EXPECT_EQ(cut.displayName, "Cut");
+    EXPECT_FALSE(ReadCard(std::string("FN:a\0b", 6)).readable);
+    EXPECT_FALSE(ReadCard("no colon").readable);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,13 +23,22 @@ LPWABOPEN WabOpen();
 // Opens `path` ("" for the default book); returns the result code.
 HRESULT OpenBook(const std::string& path, IAddrBook** book, IWABObject** wab);
 
-ProgramResult RunBookTool(const std::vector<std::string>& args);
-const char* BookToolPath();
+inline ProgramResult RunBookTool(const std::vector<std::string>& args) {
+    return testing_support::RunProgram(QUORVEL_BOOK_PATH, args);
+}
 // Writes `json` beside `book` and builds the book from it with `quorvel-book create`.
 std::filesystem::path CreateBook(const std::filesystem::path& book, const std::string& json);
 // Runs SQL on a book through a connection of its own.
 void ExecSql(const std::filesystem::path& book, const char* sql);
-std::ptrdiff_t FilesIn(const std::filesystem::path& dir);
+inline std::ptrdiff_t FilesIn(const std::filesystem::path& dir) {
+    return std::distance(std::filesystem::directory_iterator(dir), {});
+}
+
+// Each property as "TAG value": strings to their terminating zero, binaries
+// in hex, lists with "|" after each value, other types in decimal.
+std::vector<std::string> Show(const SPropValue* props, ULONG count);
+// Frees a row set and its rows.
+void FreeRows(IWABObject* wab, SRowSet* rows);
 
 struct ListedRow {
     std::string name;
@@ -42,22 +52,15 @@ struct EntryProps {
     ULONG type = 0;
     ULONG count = 0;
     std::shared_ptr<SPropValue> values;  // freed with FreeBuffer
-    const SPropValue& operator[](ULONG i) const { return values.get()[i]; }
+    std::vector<std::string> Shown() const { return Show(values.get(), count); }
 };
-
-// Each property as "TAG value": strings to their terminating zero, binaries
-// in hex, lists with "|" after each value, times and integers in decimal,
-// errors in hex.
-std::vector<std::string> Show(const SPropValue* props, ULONG count);
-// Frees a row set and its rows.
-void FreeRows(IWABObject* wab, SRowSet* rows);
 
 // A book opened with WABOpen (`hr`), released at the end of its scope.
 struct OpenedBook {
     IAddrBook* book = nullptr;
     IWABObject* wab = nullptr;
     HRESULT hr;
-    explicit OpenedBook(const std::filesystem::path& path);
+    explicit OpenedBook(const std::filesystem::path& path) : hr(OpenBook(path, &book, &wab)) {}
     OpenedBook(const OpenedBook&) = delete;
     OpenedBook& operator=(const OpenedBook&) = delete;
     ~OpenedBook();
