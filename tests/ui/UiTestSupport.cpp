@@ -1,7 +1,8 @@
 #include "UiTestSupport.h"
 
+#include "addressbook/AddressBookSession.h"
 #include "tests/support/TestSupport.h"
-#include "ui/Dialog.h"
+#include "ui/ContactListView.h"
 
 #include <QApplication>
 #include <QFile>
@@ -13,20 +14,21 @@
 #include <cstdio>
 
 QString MakeBook(const QString& dir, const QString& name, const QStringList& names) {
-    QStringList entries;
+    // The list is never listed.
+    QString entries =
+        R"({"type": "distlist", "props": [{"tag": "0x3001001E", "value": "A list"}]})";
     for (const QString& displayName : names) {
-        entries << QString(R"({"type": "mailuser", "props": [{"tag": "0x3001001E", "value": "%1"},)"
-                           R"( {"tag": "0x3003001E", "value": "%2@example.org"}]})")
-                       .arg(displayName, displayName.toLower().remove(' '));
+        entries +=
+            QString(R"(, {"type": "mailuser", "props": [{"tag": "0x3001001E", "value": "%1"},)"
+                    R"( {"tag": "0x3003001E", "value": "%2@example.org"}]})")
+                .arg(displayName, displayName.toLower().remove(' '));
     }
-    if (!names.isEmpty()) {  // never listed
-        entries << R"({"type": "distlist", "props": [{"tag": "0x3001001E", "value": "A list"}]})";
-    }
-    const std::string source = QFile::encodeName(dir + "/" + name + ".json").toStdString();
-    const QString book = dir + "/" + name + ".wab";
-    testing_support::WriteFile(source, "{\"entries\": [" + entries.join(',').toStdString() + "]}");
+    const QString source = dir + "/" + name + ".json", book = dir + "/" + name + ".wab";
+    testing_support::WriteFile(QFile::encodeName(source).toStdString(),
+                               "{\"entries\": [" + entries.toStdString() + "]}");
     const testing_support::ProgramResult r = testing_support::RunProgram(
-        QUORVEL_BOOK_TOOL, {"create", "--force", QFile::encodeName(book).toStdString(), source});
+        QUORVEL_BOOK_TOOL, {"create", "--force", QFile::encodeName(book).toStdString(),
+                            QFile::encodeName(source).toStdString()});
     std::fputs(r.err.c_str(), stderr);
     return r.status == 0 ? book : QString();
 }
@@ -39,6 +41,31 @@ std::optional<std::string> ScriptedFileDialogs::Run(const FileDialogParams& para
     std::optional<std::string> answer = std::move(m_answers.front());
     m_answers.pop_front();
     return answer;
+}
+
+OpenDialog::OpenDialog(const QString& book, bool desktop) {
+    dialog.m_pSession = new CAddressBookSession(QFile::encodeName(book).toStdString());
+    if (!desktop) {
+        dialog.SetFileDialogs(&files);
+    }
+    dialog.Create();
+}
+
+OpenDialog::~OpenDialog() {
+    // The items hold the session's entries.
+    dialog.ContactList().DeleteAllItems();
+    delete dialog.m_pSession;
+    dialog.m_pSession = nullptr;
+}
+
+void OpenDialog::Click(int id) {
+    QTest::mouseClick(dialog.GetDlgItem(id), Qt::LeftButton);
+}
+
+void OpenDialog::ClickItem(int index, bool add) {
+    ContactListView& list = dialog.ContactList();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, add ? Qt::ControlModifier : Qt::NoModifier,
+                      list.visualRect(list.model()->index(index, 0)).center());
 }
 
 ModalScript::ModalScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
@@ -64,8 +91,10 @@ void ModalScript::Poll() {
     }
     titles << modal->windowTitle();
     texts << shown.join('\n');
-    if (m_next < m_steps.size()) {
-        m_steps[m_next++](modal);
+    const Step step = m_next < m_steps.size() ? m_steps[m_next] : nullptr;
+    ++m_next;
+    if (step) {
+        step(modal);
     } else {
         QTest::keyClick(modal, Qt::Key_Escape);
     }
@@ -77,17 +106,6 @@ ModalScript::Step ClickControl(int id) {
         if (auto* button =
                 qobject_cast<QPushButton*>(dialog != nullptr ? dialog->GetDlgItem(id) : nullptr)) {
             QTest::mouseClick(button, Qt::LeftButton);
-        }
-    };
-}
-
-ModalScript::Step ClickButton(const QString& text) {
-    return [text](QWidget* window) {
-        for (QPushButton* button : window->findChildren<QPushButton*>()) {
-            if (button->text().remove('&') == text) {
-                QTest::mouseClick(button, Qt::LeftButton);
-                return;
-            }
         }
     };
 }

@@ -1,14 +1,13 @@
-// Books for the window tests, scripted file dialogs and scripts for the modal
-// windows that come up while a command runs.
+// Books for the window tests, the main dialog on a book, scripted file
+// dialogs and scripts for the modal windows that come up while a command runs.
 #pragma once
 
 #include "ui/FileDialogs.h"
+#include "ui/MainDlg.h"
 
 #include <QPointer>
-#include <QString>
 #include <QStringList>
 #include <QTimer>
-#include <QWidget>
 
 #include <deque>
 #include <functional>
@@ -33,8 +32,21 @@ class ScriptedFileDialogs final : public FileDialogs {
     std::deque<std::optional<std::string>> m_answers;
 };
 
-// Each new active modal window gets the next step, in order; windows that
-// come up after the last step are closed with Escape.
+// The main dialog on one book, shown without a modal loop, with scripted or
+// (desktop) the desktop's file dialogs.
+struct OpenDialog {
+    explicit OpenDialog(const QString& book, bool desktop = false);
+    ~OpenDialog();
+    void Click(int id);
+    // A person's click on an item, with Ctrl to add it to the selection or take it out.
+    void ClickItem(int index, bool add = false);
+
+    ScriptedFileDialogs files;
+    CMainDlg dialog;
+};
+
+// Each new active modal window gets the next step, in order; a null step, and
+// every window after the last step, is closed with Escape.
 class ModalScript {
   public:
     using Step = std::function<void(QWidget*)>;
@@ -53,5 +65,4 @@ class ModalScript {
     QTimer m_timer;
 };
 
-ModalScript::Step ClickControl(int id);              // a CDialog's control by id
-ModalScript::Step ClickButton(const QString& text);  // any push button by its text
+ModalScript::Step ClickControl(int id);  // a CDialog's control by id
