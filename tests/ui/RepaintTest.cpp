@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
@@ -23,7 +24,6 @@
 
 namespace {
 
-QTemporaryDir* g_pHome = nullptr;
 bool g_xRuns = false;
 
 // The part of the screen that the widget covers, as the X server holds it.
@@ -49,15 +49,15 @@ class RepaintTest : public QObject {
         for (int i = 1000; i < 1400; ++i) {
             names << "Contact " + QString::number(i);
         }
-        OpenDialog d(MakeBook(g_pHome->path(), "book", names), true);
-        d.dialog.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&d.dialog));
-        QWidget* listArea = d.dialog.ContactList().viewport();
+        OpenDialog d(MakeBook(QDir::homePath(), "book", names), true);
+        d.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        QWidget* listArea = d.ContactList().viewport();
         QTest::qWait(200);
         const QImage before = OnScreen(listArea);
         // The screen as it is when the run sets its first position.
         QImage during;
-        auto* bar = qobject_cast<QProgressBar*>(d.dialog.GetDlgItem(IDC_PROGRESS));
+        auto* bar = qobject_cast<QProgressBar*>(d.GetDlgItem(IDC_PROGRESS));
         QObject::connect(bar, &QProgressBar::valueChanged, [&] {
             if (during.isNull()) {
                 during = OnScreen(listArea);
@@ -65,10 +65,10 @@ class RepaintTest : public QObject {
         });
         ModalScript script({ClickControl(IDC_EXPORT_VCARD), [&](QWidget* files) {
                                 // Over the list, as a person may place it.
-                                files->move(d.dialog.frameGeometry().topLeft());
+                                files->move(d.frameGeometry().topLeft());
                                 QTest::qWait(300);
                                 auto* name = files->findChild<QLineEdit*>("fileNameEdit");
-                                name->setText(g_pHome->filePath("out.vcf"));
+                                name->setText(QDir::home().filePath("out.vcf"));
                                 QTest::keyClick(name, Qt::Key_Return);
                             }});
         d.Click(IDC_EXPORT_ALL);
@@ -79,7 +79,6 @@ class RepaintTest : public QObject {
 
 int main(int argc, char** argv) {
     QTemporaryDir home;
-    g_pHome = &home;
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
         qputenv(name, home.path().toLocal8Bit());
     }

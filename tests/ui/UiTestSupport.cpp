@@ -3,12 +3,12 @@
 #include "addressbook/AddressBookSession.h"
 #include "tests/support/TestSupport.h"
 #include "ui/ContactListView.h"
+#include "ui/Resource.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 
 #include <cstdio>
@@ -35,35 +35,37 @@ QString MakeBook(const QString& dir, const QString& name, const QStringList& nam
 
 std::optional<std::string> ScriptedFileDialogs::Run(const FileDialogParams& params) {
     asked << params.filter;
-    if (m_answers.empty()) {
-        return std::nullopt;
+    std::optional<std::string> answer;
+    if (!m_answers.empty()) {
+        answer = std::move(m_answers.front());
+        m_answers.pop_front();
     }
-    std::optional<std::string> answer = std::move(m_answers.front());
-    m_answers.pop_front();
     return answer;
 }
 
 OpenDialog::OpenDialog(const QString& book, bool desktop) {
-    dialog.m_pSession = new CAddressBookSession(QFile::encodeName(book).toStdString());
-    if (!desktop) {
-        dialog.SetFileDialogs(&files);
-    }
-    dialog.Create();
+    m_pSession = new CAddressBookSession(QFile::encodeName(book).toStdString());
+    SetFileDialogs(desktop ? nullptr : &files);
+    Create();
 }
 
 OpenDialog::~OpenDialog() {
     // The items hold the session's entries.
-    dialog.ContactList().DeleteAllItems();
-    delete dialog.m_pSession;
-    dialog.m_pSession = nullptr;
+    ContactList().DeleteAllItems();
+    delete m_pSession;
+    m_pSession = nullptr;
 }
 
 void OpenDialog::Click(int id) {
-    QTest::mouseClick(dialog.GetDlgItem(id), Qt::LeftButton);
+    QTest::mouseClick(GetDlgItem(id), Qt::LeftButton);
+}
+
+bool OpenDialog::ExportEnabled() const {
+    return GetDlgItem(IDC_EXPORT)->isEnabled();
 }
 
 void OpenDialog::ClickItem(int index, bool add) {
-    ContactListView& list = dialog.ContactList();
+    ContactListView& list = ContactList();
     QTest::mouseClick(list.viewport(), Qt::LeftButton, add ? Qt::ControlModifier : Qt::NoModifier,
                       list.visualRect(list.model()->index(index, 0)).center());
 }
@@ -102,10 +104,8 @@ void ModalScript::Poll() {
 
 ModalScript::Step ClickControl(int id) {
     return [id](QWidget* window) {
-        auto* dialog = qobject_cast<CDialog*>(window);
-        if (auto* button =
-                qobject_cast<QPushButton*>(dialog != nullptr ? dialog->GetDlgItem(id) : nullptr)) {
-            QTest::mouseClick(button, Qt::LeftButton);
+        if (auto* dialog = qobject_cast<CDialog*>(window); dialog != nullptr) {
+            QTest::mouseClick(dialog->GetDlgItem(id), Qt::LeftButton);
         }
     };
 }

@@ -34,15 +34,15 @@ class ScriptedFileDialogs final : public FileDialogs {
 
 // The main dialog on one book, shown without a modal loop, with scripted or
 // (desktop) the desktop's file dialogs.
-struct OpenDialog {
+struct OpenDialog : CMainDlg {
     explicit OpenDialog(const QString& book, bool desktop = false);
-    ~OpenDialog();
+    ~OpenDialog() override;
     void Click(int id);
     // A person's click on an item, with Ctrl to add it to the selection or take it out.
     void ClickItem(int index, bool add = false);
+    bool ExportEnabled() const;
 
     ScriptedFileDialogs files;
-    CMainDlg dialog;
 };
 
 // Each new active modal window gets the next step, in order; a null step, and
