@@ -14,7 +14,6 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -57,9 +56,11 @@ class MainDialogTest : public QObject {
 
   private slots:
     void initTestCase() {
-        qputenv("XDG_DATA_HOME", (m_dir.path() + "/data").toLocal8Bit());
         // Qt's file dialog keeps its settings here, not in the real home.
-        qputenv("XDG_CONFIG_HOME", (m_dir.path() + "/config").toLocal8Bit());
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
+            qputenv(name, m_dir.path().toLocal8Bit());
+        }
+        qputenv("XDG_DATA_HOME", (m_dir.path() + "/data").toLocal8Bit());
         QVERIFY(QDir().mkpath(m_dir.path() + "/data/quorvel"));
         m_book = MakeBook(m_dir.path(), "book",
                           {"Alice Archer", "Bob Baker", "Carol Cooper", "Dave Dyer", "Erin Evans",
@@ -93,10 +94,8 @@ class MainDialogTest : public QObject {
         }
         if (first.isEmpty()) {
             // The program itself, timed out in case a window comes up after all.
-            const std::string home = Bytes(m_dir.path()), data = home + "/fresh";
-            const testing_support::ProgramResult r =
-                RunProgram("/usr/bin/timeout", args,
-                           {"XDG_DATA_HOME=" + data, "HOME=" + home, "XDG_RUNTIME_DIR=" + home});
+            const std::string data = Bytes(m_dir.path() + "/fresh");
+            const auto r = RunProgram("/usr/bin/timeout", args, {"XDG_DATA_HOME=" + data});
             QCOMPARE(r.status, 1);
             QVERIFY2(r.err.starts_with("quorvel: cannot open " + args[2] + " as an address book") &&
                          std::count(r.err.begin(), r.err.end(), '\n') == 1,
@@ -222,7 +221,7 @@ class MainDialogTest : public QObject {
         // Export disables itself once done; Export All leaves it as it was.
         QCOMPARE(d.ExportEnabled(), exportWasEnabled && !(message == "Export Complete" && !all));
         QCOMPARE(Read(m_book), book);
-        if (kind == IDCANCEL || files.value(0).startsWith('/')) {
+        if (files.value(0).isEmpty() || files[0].startsWith('/')) {
             return;
         }
         // What quorvel-export writes for the same choice; nothing chosen is a
@@ -309,7 +308,7 @@ class MainDialogTest : public QObject {
         testing_support::WriteFile(folder + "bad.wab", "this is not an address book\n");
         std::filesystem::copy_file(Bytes(m_otherBook), folder + "caf\xe9.wab");
         testing_support::WriteFile(folder + "caf\xe9.vcf", "replaced");
-        QStringList seen;  // of each file dialog: its filters and initial name
+        QStringList seen;  // of each file dialog: its filters once a wildcard was entered
         const auto choose = [&](const char* name) -> ModalScript::Step {
             return [&, name](QWidget* window) {
                 auto* dialog = qobject_cast<QFileDialog*>(window);
@@ -318,20 +317,17 @@ class MainDialogTest : public QObject {
                     QTest::keyClick(window, Qt::Key_Escape);
                     return;
                 }
-                seen << dialog->nameFilters().join(";;") + " " + edit->text();
                 dialog->setDirectory(dir.path());
                 edit->setText("*.t?t");
                 QTest::keyClick(edit, Qt::Key_Return);
-                seen << dialog->selectedNameFilter() + (dialog->isVisible() ? "" : " ended");
+                seen << dialog->nameFilters().join(";;") + " " + dialog->selectedNameFilter();
                 edit->setText(QFile::decodeName(name));  // as the listing shows it
                 // From the dialog's own loop, so that a question it asks comes to the next step.
                 QTimer::singleShot(0, edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); });
             };
         };
-        const auto yes = [](QWidget* window) {
-            auto* box = qobject_cast<QMessageBox*>(window);
-            box != nullptr ? box->button(QMessageBox::Yes)->click()
-                           : QTest::keyClick(window, Qt::Key_Escape);
+        const auto yes = [](QWidget* box) {
+            QTest::keyClick(box, qobject_cast<QMessageBox*>(box) ? Qt::Key_Y : Qt::Key_Escape);
         };
         ModalScript script({nullptr, nullptr, nullptr, choose(nullptr), choose("bad"), nullptr,
                             choose("caf\xe9"), ClickControl(IDC_EXPORT_VCARD), choose("caf\xe9"),
@@ -359,9 +355,8 @@ class MainDialogTest : public QObject {
                               "Quorvel"}));
         QVERIFY(script.texts[5].startsWith("The file \"" + QString::fromStdString(folder) +
                                            "bad.wab\" could not be opened as an address book."));
-        const QString book = "Windows Address Book (*.wab);;vCard files (*.vcf) *.wab";
-        QCOMPARE(seen, (QStringList{book, "*.t?t", book, "*.t?t", "vCard files (vcf) (*.vcf) *.vcf",
-                                    "*.t?t"}));
+        const QString book = "Windows Address Book (*.wab);;vCard files (*.vcf);;*.t?t *.t?t";
+        QCOMPARE(seen, (QStringList{book, book, "vCard files (vcf) (*.vcf);;*.t?t *.t?t"}));
         const QString cli = dir.filePath("cli.vcf");
         RunCliExport({"-f", "vcard", "-o", cli, m_otherBook});
         QCOMPARE(QByteArray::fromStdString(testing_support::ReadFile(folder + "caf\xe9.vcf")),

@@ -22,20 +22,7 @@
 
 #include <csignal>
 
-namespace {
-
-bool g_xRuns = false;
-
-// The part of the screen that the widget covers, as the X server holds it.
-QImage OnScreen(QWidget* widget) {
-    const QPoint at = widget->mapToGlobal(QPoint(0, 0));
-    return widget->screen()
-        ->grabWindow(0, at.x(), at.y(), widget->width(), widget->height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
-}
-
-}  // namespace
+static bool g_xRuns = false;
 
 class RepaintTest : public QObject {
     Q_OBJECT
@@ -52,15 +39,19 @@ class RepaintTest : public QObject {
         OpenDialog d(MakeBook(QDir::homePath(), "book", names), true);
         d.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&d));
-        QWidget* listArea = d.ContactList().viewport();
+        // The list area as the X server holds it.
+        const auto onScreen = [list = d.ContactList().viewport()] {
+            const QPoint at = list->mapToGlobal(QPoint(0, 0));
+            return list->screen()->grabWindow(0, at.x(), at.y(), list->width(), list->height());
+        };
         QTest::qWait(200);
-        const QImage before = OnScreen(listArea);
+        const QImage before = onScreen().toImage();
         // The screen as it is when the run sets its first position.
         QImage during;
         auto* bar = qobject_cast<QProgressBar*>(d.GetDlgItem(IDC_PROGRESS));
         QObject::connect(bar, &QProgressBar::valueChanged, [&] {
             if (during.isNull()) {
-                during = OnScreen(listArea);
+                during = onScreen().toImage();
             }
         });
         ModalScript script({ClickControl(IDC_EXPORT_VCARD), [&](QWidget* files) {
@@ -82,8 +73,7 @@ int main(int argc, char** argv) {
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
         qputenv(name, home.path().toLocal8Bit());
     }
-    QProcess server;
-    QProcess windowManager;
+    QProcess server, windowManager;
     for (QProcess* process : {&server, &windowManager}) {
         // Both end with the test, however it ends.
         process->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
