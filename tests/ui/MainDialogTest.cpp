@@ -35,16 +35,6 @@ QByteArray Read(const QString& path) {
     return QByteArray::fromStdString(testing_support::ReadFile(Bytes(path)));
 }
 
-// quorvel-export -q with the arguments, which must succeed.
-void RunCliExport(const QStringList& arguments) {
-    std::vector<std::string> args{"-q"};
-    for (const QString& argument : arguments) {
-        args.push_back(Bytes(argument));
-    }
-    const testing_support::ProgramResult r = RunProgram(QUORVEL_EXPORT_TOOL, args);
-    QVERIFY2(r.status == 0, r.err.c_str());
-}
-
 }  // namespace
 
 class MainDialogTest : public QObject {
@@ -227,19 +217,22 @@ class MainDialogTest : public QObject {
         // What quorvel-export writes for the same choice; nothing chosen is a
         // name that matches none.
         const QString cliHeader = dir.filePath("cli-header.csv"), cliData = dir.filePath("cli.out");
-        QStringList cli{"-f",
-                        split                    ? "csv-split"
-                        : kind == IDC_EXPORT_CSV ? "csv"
-                                                 : "vcard",
-                        "-o", cliData};
+        std::vector<std::string> cli{"-q", "-f",
+                                     split                    ? "csv-split"
+                                     : kind == IDC_EXPORT_CSV ? "csv"
+                                                              : "vcard",
+                                     "-o", Bytes(cliData)};
         if (split) {
-            cli << "--header" << cliHeader;
+            cli.insert(cli.end(), {"--header", Bytes(cliHeader)});
         }
         if (!all) {
-            cli << (none ? QStringList{"-n", "no such name"} : QStringList{"--select", selection});
+            cli.insert(cli.end(),
+                       {none ? "-n" : "--select", none ? "no such name" : selection.toStdString()});
         }
-        RunCliExport(cli << m_book);
-        if (split && !files[0].isEmpty() && files[0] != files.value(1)) {
+        cli.push_back(Bytes(m_book));
+        const testing_support::ProgramResult r = RunProgram(QUORVEL_EXPORT_TOOL, cli);
+        QVERIFY2(r.status == 0, r.err.c_str());
+        if (split && files[0] != files.value(1)) {
             QCOMPARE(Read(path(files[0])), Read(cliHeader));
         }
         if (!files.last().isEmpty()) {
@@ -357,10 +350,9 @@ class MainDialogTest : public QObject {
                                            "bad.wab\" could not be opened as an address book."));
         const QString book = "Windows Address Book (*.wab);;vCard files (*.vcf);;*.t?t *.t?t";
         QCOMPARE(seen, (QStringList{book, book, "vCard files (vcf) (*.vcf);;*.t?t *.t?t"}));
-        const QString cli = dir.filePath("cli.vcf");
-        RunCliExport({"-f", "vcard", "-o", cli, m_otherBook});
-        QCOMPARE(QByteArray::fromStdString(testing_support::ReadFile(folder + "caf\xe9.vcf")),
-                 Read(cli));
+        // The browsed book's contacts replaced the file.
+        QVERIFY(testing_support::ReadFile(folder + "caf\xe9.vcf").find("FN:Zoe Zimmer") !=
+                std::string::npos);
     }
 };
 
