@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QMessageBox>
 #include <QTest>
 
 #include <cstdio>
@@ -82,13 +81,9 @@ void ModalScript::Poll() {
     }
     m_pLast = modal;
     QStringList shown;
-    if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr) {
-        shown << box->text();
-    } else {
-        for (QLabel* label : modal->findChildren<QLabel*>()) {
-            if (!label->text().isEmpty()) {
-                shown << label->text();
-            }
+    for (QLabel* label : modal->findChildren<QLabel*>()) {
+        if (!label->text().isEmpty()) {
+            shown << label->text();
         }
     }
     titles << modal->windowTitle();
@@ -106,6 +101,8 @@ ModalScript::Step ClickControl(int id) {
     return [id](QWidget* window) {
         if (auto* dialog = qobject_cast<CDialog*>(window); dialog != nullptr) {
             QTest::mouseClick(dialog->GetDlgItem(id), Qt::LeftButton);
+        } else {
+            QTest::keyClick(window, Qt::Key_Escape);
         }
     };
 }

@@ -11,8 +11,6 @@
 
 #include <deque>
 #include <functional>
-#include <optional>
-#include <string>
 #include <vector>
 
 // Builds a book of contacts with these display names, each with an e-mail
@@ -52,7 +50,7 @@ class ModalScript {
     using Step = std::function<void(QWidget*)>;
     explicit ModalScript(std::vector<Step> steps = {});
 
-    // Of each window seen: its title, and a message box's text or its labels' texts.
+    // Of each window seen: its title and its labels' texts.
     QStringList titles;
     QStringList texts;
 
@@ -65,4 +63,4 @@ class ModalScript {
     QTimer m_timer;
 };
 
-ModalScript::Step ClickControl(int id);  // a CDialog's control by id
+ModalScript::Step ClickControl(int id);  // a CDialog's control by id; Escape for other windows
