@@ -62,8 +62,7 @@ class MainDialogTest : public QObject {
 
     void startUp_data() {
         QTest::addColumn<QByteArrayList>("arguments");
-        QTest::addColumn<QString>(
-            "first");  // listed first; none: no window, a line on standard error
+        QTest::addColumn<QString>("first");  // listed first; "": no window, exit 1
         QTest::newRow("flags only: the default book")
             << QByteArrayList{"--x", "/y"} << "Yann Young";
         QTest::newRow("flags, then the first of two names")
@@ -130,10 +129,8 @@ class MainDialogTest : public QObject {
         // Export disables it; only an item after the last one chosen enables it again.
         d.ClickItem(7);
         d.files.Answer(Bytes(m_dir.path() + "/sel.vcf"));
-        {
-            ModalScript script({ClickControl(IDC_EXPORT_VCARD)});
-            d.Click(IDC_EXPORT);
-        }
+        ModalScript script({ClickControl(IDC_EXPORT_VCARD)});
+        d.Click(IDC_EXPORT);
         for (int index : {7, 2}) {
             d.ClickItem(index);
             QVERIFY(!d.ExportEnabled());
@@ -217,11 +214,8 @@ class MainDialogTest : public QObject {
         // What quorvel-export writes for the same choice; nothing chosen is a
         // name that matches none.
         const QString cliHeader = dir.filePath("cli-header.csv"), cliData = dir.filePath("cli.out");
-        std::vector<std::string> cli{"-q", "-f",
-                                     split                    ? "csv-split"
-                                     : kind == IDC_EXPORT_CSV ? "csv"
-                                                              : "vcard",
-                                     "-o", Bytes(cliData)};
+        const char* format = split ? "csv-split" : kind == IDC_EXPORT_CSV ? "csv" : "vcard";
+        std::vector<std::string> cli{"-q", "-f", format, "-o", Bytes(cliData)};
         if (split) {
             cli.insert(cli.end(), {"--header", Bytes(cliHeader)});
         }
@@ -302,7 +296,7 @@ class MainDialogTest : public QObject {
             return [&, name](QWidget* window) {
                 auto* dialog = qobject_cast<QFileDialog*>(window);
                 auto* edit = window->findChild<QLineEdit*>("fileNameEdit");
-                if (dialog == nullptr || edit == nullptr || name == nullptr) {
+                if (dialog == nullptr || edit == nullptr) {
                     QTest::keyClick(window, Qt::Key_Escape);
                     return;
                 }
@@ -318,7 +312,7 @@ class MainDialogTest : public QObject {
         const auto yes = [](QWidget* box) {
             QTest::keyClick(box, qobject_cast<QMessageBox*>(box) ? Qt::Key_Y : Qt::Key_Escape);
         };
-        ModalScript script({nullptr, nullptr, nullptr, choose(nullptr), choose("bad"), nullptr,
+        ModalScript script({nullptr, nullptr, nullptr, nullptr, choose("bad"), nullptr,
                             choose("caf\xe9"), ClickControl(IDC_EXPORT_VCARD), choose("caf\xe9"),
                             yes});
         OpenDialog d(m_book, true);

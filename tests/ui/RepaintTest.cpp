@@ -8,7 +8,6 @@
 #include "ui/Resource.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -84,13 +83,9 @@ int main(int argc, char** argv) {
     if (server.waitForReadyRead(20000)) {
         qputenv("DISPLAY", ":" + server.readLine().trimmed());
         windowManager.setStandardErrorFile(QProcess::nullDevice());
-        windowManager.start("openbox",
-                            {"--sm-disable", "--startup", "touch " + home.filePath("wm")});
-        for (QDeadlineTimer wait(20000);
-             !g_xRuns && !wait.hasExpired() && windowManager.state() != QProcess::NotRunning;
-             QTest::qSleep(20)) {
-            g_xRuns = QFile::exists(home.filePath("wm"));
-        }
+        const QString ready = home.filePath("wm");
+        windowManager.start("openbox", {"--sm-disable", "--startup", "touch " + ready});
+        g_xRuns = QTest::qWaitFor([&ready] { return QFile::exists(ready); }, 20000);
     }
     qputenv("QT_QPA_PLATFORM", g_xRuns ? "xcb" : "offscreen");
     QApplication app(argc, argv);

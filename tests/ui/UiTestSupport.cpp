@@ -18,9 +18,8 @@ QString MakeBook(const QString& dir, const QString& name, const QStringList& nam
         R"({"type": "distlist", "props": [{"tag": "0x3001001E", "value": "A list"}]})";
     for (const QString& displayName : names) {
         entries +=
-            QString(R"(, {"type": "mailuser", "props": [{"tag": "0x3001001E", "value": "%1"},)"
-                    R"( {"tag": "0x3003001E", "value": "%2@example.org"}]})")
-                .arg(displayName, displayName.toLower().remove(' '));
+            QString(R"(, {"type": "mailuser", "props": [{"tag": "0x3001001E", "value": "%1"}]})")
+                .arg(displayName);
     }
     const QString source = dir + "/" + name + ".json", book = dir + "/" + name + ".wab";
     testing_support::WriteFile(QFile::encodeName(source).toStdString(),

@@ -13,9 +13,8 @@
 #include <functional>
 #include <vector>
 
-// Builds a book of contacts with these display names, each with an e-mail
-// address, and one distribution list with quorvel-book; returns its path, or
-// nothing when the tool failed.
+// Builds a book of contacts with these display names and one distribution
+// list with quorvel-book; returns its path, or nothing when the tool failed.
 QString MakeBook(const QString& dir, const QString& name, const QStringList& names);
 
 // File dialogs that answer from a script (nothing: Cancel) and note what was asked.
