@@ -69,31 +69,29 @@ void OpenDialog::ClickItem(int index, bool add) {
 }
 
 ModalScript::ModalScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
-    QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
-    m_timer.start(10);
-}
-
-void ModalScript::Poll() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr || modal == m_pLast.data() || !modal->isVisible()) {
-        return;
-    }
-    m_pLast = modal;
-    QStringList shown;
-    for (QLabel* label : modal->findChildren<QLabel*>()) {
-        if (!label->text().isEmpty()) {
-            shown << label->text();
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal == m_pLast.data() || !modal->isVisible()) {
+            return;
         }
-    }
-    titles << modal->windowTitle();
-    texts << shown.join('\n');
-    const Step step = m_next < m_steps.size() ? m_steps[m_next] : nullptr;
-    ++m_next;
-    if (step) {
-        step(modal);
-    } else {
-        QTest::keyClick(modal, Qt::Key_Escape);
-    }
+        m_pLast = modal;
+        QStringList shown;
+        for (QLabel* label : modal->findChildren<QLabel*>()) {
+            if (!label->text().isEmpty()) {
+                shown << label->text();
+            }
+        }
+        titles << modal->windowTitle();
+        texts << shown.join('\n');
+        const Step step = m_next < m_steps.size() ? m_steps[m_next] : nullptr;
+        ++m_next;
+        if (step) {
+            step(modal);
+        } else {
+            QTest::keyClick(modal, Qt::Key_Escape);
+        }
+    });
+    m_timer.start(10);
 }
 
 ModalScript::Step ClickControl(int id) {

@@ -54,8 +54,6 @@ class ModalScript {
     QStringList texts;
 
   private:
-    void Poll();
-
     std::vector<Step> m_steps;
     std::size_t m_next = 0;
     QPointer<QWidget> m_pLast;
