@@ -53,22 +53,19 @@ class MainDialogTest : public QObject {
         qputenv("XDG_DATA_HOME", (m_dir.path() + "/data").toLocal8Bit());
         QVERIFY(QDir().mkpath(m_dir.path() + "/data/quorvel"));
         m_book = MakeBook(m_dir.path(), "book",
-                          {"Alice Archer", "Bob Baker", "Carol Cooper", "Dave Dyer", "Erin Evans",
-                           "Frank Fisher", "Grace Gill", "Heidi Hart", "Ivan Ives"});
-        m_otherBook =
-            MakeBook(m_dir.path() + "/data/quorvel", "default", {"Zoe Zimmer", "Yann Young"});
+                          {"Ann", "Bob", "Cid", "Dan", "Eve", "Fay", "Gil", "Hal", "Ivy"});
+        m_otherBook = MakeBook(m_dir.path() + "/data/quorvel", "default", {"Zoe", "Yan"});
         QVERIFY(!m_book.isEmpty() && !m_otherBook.isEmpty());
     }
 
     void startUp_data() {
         QTest::addColumn<QByteArrayList>("arguments");
         QTest::addColumn<QString>("first");  // listed first; "": no window, exit 1
-        QTest::newRow("flags only: the default book")
-            << QByteArrayList{"--x", "/y"} << "Yann Young";
+        QTest::newRow("flags only: the default book") << QByteArrayList{"--x", "/y"} << "Yan";
         QTest::newRow("flags, then the first of two names")
             << QByteArrayList{"-flag", "/x", QFile::encodeName(m_book),
                               QFile::encodeName(m_otherBook)}
-            << "Alice Archer";
+            << "Ann";
         QTest::newRow("missing book at the root") << QByteArrayList{"/quorvel-missing.wab"} << "";
         QTest::newRow("the root folder") << QByteArrayList{"/"} << "";
         QTest::newRow("Latin-1 name") << QByteArrayList{"caf\xe9.wab"} << "";
@@ -149,15 +146,12 @@ class MainDialogTest : public QObject {
         for (const auto& [name, kind] : {std::pair{"vCard", IDC_EXPORT_VCARD},
                                          {"CSV", IDC_EXPORT_CSV},
                                          {"split", IDC_EXPORT_CSV_SPLIT}}) {
-            const QStringList files = kind == IDC_EXPORT_CSV_SPLIT
-                                          ? QStringList{"header.csv", "out"}
-                                          : QStringList{"out"};
+            const QStringList files =
+                QStringList{"header.csv", "out"}.mid(kind == IDC_EXPORT_CSV_SPLIT ? 0 : 1);
             QTest::addRow("%s, selected", name) << kind << false << "0,4,8" << files << done;
             QTest::addRow("%s, all", name) << kind << true << "2" << files << done;
-            QTest::addRow("%s, one chosen, then none", name)
-                << kind << false << "4,4" << files << done;
-            QTest::addRow("%s, first file cancelled", name)
-                << kind << false << "2" << QStringList{""} << "";
+            QTest::addRow("%s, chosen, then none", name) << kind << false << "4,4" << files << done;
+            QTest::addRow("%s, cancelled", name) << kind << false << "2" << QStringList{""} << "";
         }
         QTest::newRow("split, one file for both")
             << IDC_EXPORT_CSV_SPLIT << true << "" << QStringList{"s.csv", "s.csv"} << done;
@@ -329,15 +323,14 @@ class MainDialogTest : public QObject {
         QVERIFY(d.ExportEnabled());
         d.Click(IDC_EXPORT_ALL);
         QCOMPARE(script.titles,
-                 (QStringList{"About Quorvel", "About Quorvel", "Frank Fisher Properties", "Open",
-                              "Open", "Quorvel", "Open", "Export Type?", "Save As", "Save As",
-                              "Quorvel"}));
+                 (QStringList{"About Quorvel", "About Quorvel", "Fay Properties", "Open", "Open",
+                              "Quorvel", "Open", "Export Type?", "Save As", "Save As", "Quorvel"}));
         QVERIFY(script.texts[5].startsWith("The file \"" + QString::fromStdString(folder) +
                                            "bad.wab\" could not be opened as an address book."));
         const QString book = "Windows Address Book (*.wab);;vCard files (*.vcf);;*.t?t *.t?t";
         QCOMPARE(seen, (QStringList{book, book, "vCard files (vcf) (*.vcf);;*.t?t *.t?t"}));
         // The browsed book's contacts replaced the file.
-        QVERIFY(testing_support::ReadFile(folder + "caf\xe9.vcf").find("FN:Zoe Zimmer") !=
+        QVERIFY(testing_support::ReadFile(folder + "caf\xe9.vcf").find("FN:Zoe") !=
                 std::string::npos);
     }
 };

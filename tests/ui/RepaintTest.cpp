@@ -47,11 +47,9 @@ class RepaintTest : public QObject {
         // The screen as it is when the run sets its first position.
         QImage during;
         auto* bar = qobject_cast<QProgressBar*>(d.GetDlgItem(IDC_PROGRESS));
-        QObject::connect(bar, &QProgressBar::valueChanged, [&] {
-            if (during.isNull()) {
-                during = onScreen().toImage();
-            }
-        });
+        QObject::connect(
+            bar, &QProgressBar::valueChanged, bar, [&] { during = onScreen().toImage(); },
+            Qt::SingleShotConnection);
         ModalScript script({ClickControl(IDC_EXPORT_VCARD), [&](QWidget* files) {
                                 // Over the list, as a person may place it.
                                 files->move(d.frameGeometry().topLeft());
