@@ -3,7 +3,6 @@
 // incomplete book, and Browse through the desktop's own file dialogs.
 #include "UiTestSupport.h"
 
-#include "addressbook/AddressBookSession.h"
 #include "tests/addressbook/FakeWab.h"
 #include "tests/support/TestSupport.h"
 #include "ui/ContactListView.h"

@@ -3,12 +3,10 @@
 #include "addressbook/AddressBookSession.h"
 #include "tests/support/TestSupport.h"
 #include "ui/ContactListView.h"
-#include "ui/Resource.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QTest>
 
 #include <cstdio>
 
@@ -21,12 +19,11 @@ QString MakeBook(const QString& dir, const QString& name, const QStringList& nam
             QString(R"(, {"type": "mailuser", "props": [{"tag": "0x3001001E", "value": "%1"}]})")
                 .arg(displayName);
     }
-    const QString source = dir + "/" + name + ".json", book = dir + "/" + name + ".wab";
-    testing_support::WriteFile(QFile::encodeName(source).toStdString(),
-                               "{\"entries\": [" + entries.toStdString() + "]}");
+    const std::string source = QFile::encodeName(dir + "/" + name + ".json").toStdString();
+    const QString book = dir + "/" + name + ".wab";
+    testing_support::WriteFile(source, "{\"entries\": [" + entries.toStdString() + "]}");
     const testing_support::ProgramResult r = testing_support::RunProgram(
-        QUORVEL_BOOK_TOOL, {"create", "--force", QFile::encodeName(book).toStdString(),
-                            QFile::encodeName(source).toStdString()});
+        QUORVEL_BOOK_TOOL, {"create", QFile::encodeName(book).toStdString(), source});
     std::fputs(r.err.c_str(), stderr);
     return r.status == 0 ? book : QString();
 }
@@ -52,14 +49,6 @@ OpenDialog::~OpenDialog() {
     ContactList().DeleteAllItems();
     delete m_pSession;
     m_pSession = nullptr;
-}
-
-void OpenDialog::Click(int id) {
-    QTest::mouseClick(GetDlgItem(id), Qt::LeftButton);
-}
-
-bool OpenDialog::ExportEnabled() const {
-    return GetDlgItem(IDC_EXPORT)->isEnabled();
 }
 
 void OpenDialog::ClickItem(int index, bool add) {

@@ -1,12 +1,13 @@
-// Books for the window tests, the main dialog on a book, scripted file
-// dialogs and scripts for the modal windows that come up while a command runs.
+// Books, the main dialog on a book, scripted file dialogs and modal windows.
 #pragma once
 
 #include "ui/FileDialogs.h"
 #include "ui/MainDlg.h"
+#include "ui/Resource.h"
 
 #include <QPointer>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 
 #include <deque>
@@ -34,10 +35,10 @@ class ScriptedFileDialogs final : public FileDialogs {
 struct OpenDialog : CMainDlg {
     explicit OpenDialog(const QString& book, bool desktop = false);
     ~OpenDialog() override;
-    void Click(int id);
+    void Click(int id) { QTest::mouseClick(GetDlgItem(id), Qt::LeftButton); }
     // A person's click on an item, with Ctrl to add it to the selection or take it out.
     void ClickItem(int index, bool add = false);
-    bool ExportEnabled() const;
+    bool ExportEnabled() const { return GetDlgItem(IDC_EXPORT)->isEnabled(); }
 
     ScriptedFileDialogs files;
 };
