@@ -1,24 +1,21 @@
-// Books for the window tests, scripted file dialogs and scripts for the modal
-// windows that come up while a command runs.
+// Books, the main dialog on a book, scripted file dialogs and modal windows.
 #pragma once
 
 #include "ui/FileDialogs.h"
+#include "ui/MainDlg.h"
+#include "ui/Resource.h"
 
 #include <QPointer>
-#include <QString>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
-#include <QWidget>
 
 #include <deque>
 #include <functional>
-#include <optional>
-#include <string>
 #include <vector>
 
-// Builds a book of contacts with these display names, each with an e-mail
-// address, and one distribution list with quorvel-book; returns its path, or
-// nothing when the tool failed.
+// Builds a book of contacts with these display names and one distribution
+// list with quorvel-book; returns its path, or nothing when the tool failed.
 QString MakeBook(const QString& dir, const QString& name, const QStringList& names);
 
 // File dialogs that answer from a script (nothing: Cancel) and note what was asked.
@@ -33,25 +30,35 @@ class ScriptedFileDialogs final : public FileDialogs {
     std::deque<std::optional<std::string>> m_answers;
 };
 
-// Each new active modal window gets the next step, in order; windows that
-// come up after the last step are closed with Escape.
+// The main dialog on one book, shown without a modal loop, with scripted or
+// (desktop) the desktop's file dialogs.
+struct OpenDialog : CMainDlg {
+    explicit OpenDialog(const QString& book, bool desktop = false);
+    ~OpenDialog() override;
+    void Click(int id) { QTest::mouseClick(GetDlgItem(id), Qt::LeftButton); }
+    // A person's click on an item, with Ctrl to add it to the selection or take it out.
+    void ClickItem(int index, bool add = false);
+    bool ExportEnabled() const { return GetDlgItem(IDC_EXPORT)->isEnabled(); }
+
+    ScriptedFileDialogs files;
+};
+
+// Each new active modal window gets the next step, in order; a null step, and
+// every window after the last step, is closed with Escape.
 class ModalScript {
   public:
     using Step = std::function<void(QWidget*)>;
     explicit ModalScript(std::vector<Step> steps = {});
 
-    // Of each window seen: its title, and a message box's text or its labels' texts.
+    // Of each window seen: its title and its labels' texts.
     QStringList titles;
     QStringList texts;
 
   private:
-    void Poll();
-
     std::vector<Step> m_steps;
     std::size_t m_next = 0;
     QPointer<QWidget> m_pLast;
     QTimer m_timer;
 };
 
-ModalScript::Step ClickControl(int id);              // a CDialog's control by id
-ModalScript::Step ClickButton(const QString& text);  // any push button by its text
+ModalScript::Step ClickControl(int id);  // a CDialog's control by id; Escape for other windows
