@@ -7,37 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 using testing_support::PropArray;
 using testing_support::RecordingFile;
-
-TEST(ContactRecordTest, OtherEmailsAreAddedAtTheHeadInPropertyOrder) {
-    struct Case {
-        std::initializer_list<const char*> values;
-        std::vector<std::string> fromHead;
-    };
-    const Case cases[] = {
-        {{"a", "b", "c"}, {"c", "b", "a"}},
-        {{}, {}},
-        {{"x", nullptr, "x"}, {"x", "<null>", "x"}},
-        {{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"},
-         {"11", "10", "9", "8", "7", "6", "5", "4", "3", "2", "1"}},
-    };
-    for (const Case& c : cases) {
-        PropArray props;
-        props.Multi(PR_CONTACT_EMAIL_ADDRESSES, c.values);
-        ContactRecord record;
-        EmailList list;
-        EXPECT_EQ(BuildContactRecord(props.data(), props.size(), record, list), 1);
-        std::vector<std::string> fromHead;
-        while (!list.IsEmpty()) {
-            const char* entry = list.RemoveHead();
-            fromHead.emplace_back(entry != nullptr ? entry : "<null>");
-        }
-        EXPECT_EQ(fromHead, c.fromHead);
-    }
-}
 
 TEST(ContactRecordTest, ValuesOfAnotherTypeUnderAKnownIdAreIgnored) {
     struct Case {

@@ -114,6 +114,12 @@ TEST(VCardWriterTest, WritesEachLineOnlyWhenItsFieldsArePresent) {
              .Str(kEmail, "addr-1")
              .Multi(PR_CONTACT_EMAIL_ADDRESSES, {"addr-1", "addr-2", "addr-3"}),
          "N:;;;;\nEMAIL;INTERNET:addr-3\nEMAIL;INTERNET:addr-2\nEMAIL;PREF;INTERNET:addr-1\n"},
+        {"more other emails than the list keeps inline",
+         PropArray().Multi(PR_CONTACT_EMAIL_ADDRESSES,
+                           {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}),
+         "N:;;;;\nEMAIL;INTERNET:10\nEMAIL;INTERNET:9\nEMAIL;INTERNET:8\nEMAIL;INTERNET:7\n"
+         "EMAIL;INTERNET:6\nEMAIL;INTERNET:5\nEMAIL;INTERNET:4\nEMAIL;INTERNET:3\n"
+         "EMAIL;INTERNET:2\nEMAIL;INTERNET:1\n"},
         {"no default email", PropArray().Multi(PR_CONTACT_EMAIL_ADDRESSES, {"x", "y"}),
          "N:;;;;\nEMAIL;INTERNET:y\nEMAIL;INTERNET:x\n"},
         {"case matters, duplicates kept, null skipped",
