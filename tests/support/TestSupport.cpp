@@ -181,16 +181,4 @@ PropArray& PropArray::Multi(ULONG tag, std::initializer_list<const char*> values
     return *this;
 }
 
-std::string WithCrLf(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    for (char c : text) {
-        if (c == '\n') {
-            out += '\r';
-        }
-        out += c;
-    }
-    return out;
-}
-
 }  // namespace testing_support

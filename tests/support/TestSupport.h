@@ -151,7 +151,4 @@ constexpr ULONG kGiven = 0x3A06001E, kMiddle = 0x3A44001E, kSurname = 0x3A11001E
                 kPersonalPage = 0x3A50001E, kComment = 0x3004001E;
 }  // namespace tags
 
-// "\n" replaced by CR LF, as the text file stores it.
-std::string WithCrLf(const std::string& text);
-
 }  // namespace testing_support
