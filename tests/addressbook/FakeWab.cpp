@@ -69,12 +69,12 @@ class FakeWabObject final : public Counted<IWABObject> {
         return Counted::Release();
     }
     HRESULT AllocateBuffer(ULONG size, void** buffer) override {
-        const bool fail = g_state.failAllocateBuffer.count(g_state.allocateBufferCalls++) != 0;
+        const bool fail = g_state.failAllocateBuffer == g_state.allocateBufferCalls++;
         *buffer = fail ? nullptr : Allocate(size);
         return fail ? MAPI_E_NOT_ENOUGH_MEMORY : S_OK;
     }
     HRESULT AllocateMore(ULONG size, void* head, void** buffer) override {
-        const bool fail = g_state.failAllocateMore.count(g_state.allocateMoreCalls++) != 0 ||
+        const bool fail = g_state.failAllocateMore == g_state.allocateMoreCalls++ ||
                           g_state.blocks.count(head) == 0;
         *buffer = fail ? nullptr : Allocate(size, head);
         return fail ? MAPI_E_NOT_ENOUGH_MEMORY : S_OK;

@@ -6,7 +6,6 @@
 #include "addressbook/WabDefs.h"
 
 #include <map>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,11 +34,11 @@ struct FakeWabState {
     HRESULT setColumnsResult = S_OK;
     HRESULT seekResult = S_OK;
     int queryFailAt = -1;  // 0-based QueryRows call that gives no row set
-    HRESULT queryFailCode = MAPI_E_CALL_FAILED;
+    HRESULT queryFailCode = MAPI_E_CORRUPT_DATA;
     HRESULT queryEndResult = S_OK;  // the result of the call that gives no row
     bool getPropsNoArray = false;
-    std::set<int> failAllocateBuffer;  // 0-based calls that give no block
-    std::set<int> failAllocateMore;
+    int failAllocateBuffer = -1;  // 0-based call that gives no block
+    int failAllocateMore = -1;
     std::vector<FakeEntry> entries;
 
     // Observations.

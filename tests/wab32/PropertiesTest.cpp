@@ -123,4 +123,34 @@ TEST_F(PropertiesTest, DamagedEntriesFailTheCall) {
     }
 }
 
+// 256 KiB in the middle of a book of 3,000 contacts destroyed: opening,
+// listing or reading a contact fails with a code; it never reads as whole.
+TEST(DamagedBookTest, DamageFoundWhileReadingIsAFailingCode) {
+    TempDir dir;
+    const auto file = dir / "big.wab";
+    ASSERT_EQ(RunBookTool({"generate", "--contacts", "3000", file.string()}).status, 0);
+    std::string bytes = ReadFile(file);
+    bytes.replace(bytes.size() / 2, 256 * 1024, 256 * 1024, '\xA5');
+    WriteFile(file, bytes);
+    OpenedBook opened(file);
+    if (opened.hr != S_OK) {
+        EXPECT_LT(opened.hr, 0);
+        return;
+    }
+    IMAPITable* table = opened.ContentsTable();
+    bool failed = false;
+    for (bool more = true; more && !failed;) {
+        SRowSet* rows = nullptr;
+        failed = FAILED(table->QueryRows(1, 0, &rows));
+        more = !failed && rows->cRows == 1;
+        if (more) {
+            const SBinary& id = rows->aRow[0].lpProps[1].Value.bin;
+            failed = FAILED(opened.Read({id.lpb, id.lpb + id.cb}).hr);
+        }
+        FreeRows(opened.wab, rows);
+    }
+    table->Release();
+    EXPECT_TRUE(failed);
+}
+
 }  // namespace
