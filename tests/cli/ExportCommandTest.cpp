@@ -85,11 +85,6 @@ TEST_F(ExportCommandTest, WritesEachKindInListOrder) {
          "",
          "3 contacts written to " + Path("a.vcf") + "\n",
          {{"a.vcf", vcards}}},
-        {{"-q", "-f", "csv", "-o", Path("a.csv"), m_book}, "", "", {{"a.csv", kHeader + rows}}},
-        {{"-q", "-f", "csv-split", "--header", Path("h.csv"), "-o", Path("d.csv"), m_book},
-         "",
-         "",
-         {{"h.csv", kHeader}, {"d.csv", rows}}},
         {{"-o", "-", m_book}, vcards, "3 contacts written to standard output\n", {}},
         {{"-f", "csv-split", "--header", Path("h2.csv"), "-o", "-", m_book},
          rows,
@@ -153,10 +148,8 @@ TEST_F(ExportCommandTest, FailuresSayOneLineAndGiveTheirStatus) {
         int status;
         std::string error;
         std::string outPath = "";  // standard output: a temporary file when empty
-        int unreadable = -1;       // a contact that cannot be opened
-        int queryFailAt = -1;      // the QueryRows call that fails
+        int fault = 0;             // 1: Bert cannot be opened; 2: the second listing call fails
     };
-    const std::string missing = "quorvel-export: 1 of 3 contacts could not be read";
     const Case cases[] = {
         {{"-o", m_book, m_book}, kExitUsage, willNot + m_book + itIsTheBook},
         {{"-f", "csv-split", "--header", m_book, "-o", Path("d.csv"), m_book},
@@ -176,31 +169,25 @@ TEST_F(ExportCommandTest, FailuresSayOneLineAndGiveTheirStatus) {
         {{"-f", "csv-split", "--header", Path("no/h.csv"), "-o", Path("d.csv"), m_book},
          kExitFileFailed,
          "quorvel-export: cannot open " + Path("no/h.csv") + ": No such file or directory\n"},
-        {{"-f", "csv-split", "--header", "/dev/full", "-o", Path("d.csv"), m_book},
-         kExitFileFailed,
-         "quorvel-export: cannot write /dev/full: No space left on device\n"},
         {{"-o", Path("x.vcf"), m_book},
          kExitBookFailed,
-         missing + " and are missing from " + Path("x.vcf") + "\n",
+         "quorvel-export: 1 of 3 contacts could not be read and are missing from " + Path("x.vcf") +
+             "\n",
          "",
-         2},
+         1},
         {{"-o", Path("x.vcf"), m_book},
          kExitBookFailed,
          "quorvel-export: could not list every contact of " + m_book +
              " (code 0x8004011B); going on with the 2 listed\n",
          "",
-         -1,
          2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args) + " > " + c.outPath);
         m_fake.state() = FakeWabState();
         m_fake.state().entries = {Contact("Cleo", 3), Contact("Anna", 1), Contact("Bert", 2)};
-        if (c.unreadable >= 0) {
-            m_fake.state().entries[static_cast<std::size_t>(c.unreadable)].failOpen = true;
-        }
-        m_fake.state().queryFailAt = c.queryFailAt;
-        m_fake.state().queryFailCode = MAPI_E_CORRUPT_DATA;
+        m_fake.state().entries[2].failOpen = c.fault == 1;
+        m_fake.state().queryFailAt = c.fault == 2 ? 2 : -1;
         EXPECT_EQ(Run(c.args, c.outPath), c.status);
         EXPECT_EQ(m_err, c.error);
         EXPECT_EQ(ReadFile(m_book), "fake");
