@@ -11,7 +11,7 @@ using testing_support::FileTimeOf;
 using testing_support::PropArray;
 using testing_support::ReadFile;
 using testing_support::RecordingFile;
-using testing_support::ScopedTimeZone;
+using testing_support::SetTimeZone;
 using testing_support::TempDir;
 using testing_support::UtcFileTime;
 
@@ -32,7 +32,7 @@ std::string Row(const PropArray& props) {
 }  // namespace
 
 TEST(CsvWriterTest, WorkedExampleComesOutByteForByteThroughTheTextFile) {
-    ScopedTimeZone tz("UTC0");
+    SetTimeZone("UTC0");
     PropArray props(kDisplay, "Jo Sample", kHomeStreet, "1 Mill Lane", kHomeCity, "Riverton",
                     kHomePostal, "RT1 2AB", kHomeCountry, "Freeland", kHomePhone, "11 22 33",
                     kCompany, "Acme", kTitle, "Buyer", kBusStreet, "2 Dock Road", kBusCity,
@@ -63,7 +63,7 @@ TEST(CsvWriterTest, WorkedExampleComesOutByteForByteThroughTheTextFile) {
 }
 
 TEST(CsvWriterTest, FieldsJoinPresentValuesAndEscapeNothing) {
-    ScopedTimeZone tz("UTC0");
+    SetTimeZone("UTC0");
     struct Case {
         const char* name;
         PropArray props;

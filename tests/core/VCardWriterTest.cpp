@@ -11,7 +11,7 @@ using testing_support::FileTimeOf;
 using testing_support::PropArray;
 using testing_support::ReadFile;
 using testing_support::RecordingFile;
-using testing_support::ScopedTimeZone;
+using testing_support::SetTimeZone;
 using testing_support::TempDir;
 using testing_support::UtcFileTime;
 
@@ -32,7 +32,7 @@ std::string Write(const PropArray& props) {
 }  // namespace
 
 TEST(VCardWriterTest, WorkedExampleComesOutByteForByteThroughTheTextFile) {
-    ScopedTimeZone tz("UTC0");
+    SetTimeZone("UTC0");
     PropArray props(kGiven, "Given", kSurname, "Family", kDisplay, "Given Family", kCompany, "Firm",
                     kTitle, "Head of\r\nSales", kComment, "Line one\r\nLine two = ok\r\n",
                     kHomePhone, "555 0100", kHomeStreet, "1 Mill Lane\r\nFlat 2", kHomeCity,
@@ -64,7 +64,7 @@ TEST(VCardWriterTest, WorkedExampleComesOutByteForByteThroughTheTextFile) {
 }
 
 TEST(VCardWriterTest, WritesEachLineOnlyWhenItsFieldsArePresent) {
-    ScopedTimeZone tz("UTC0");
+    SetTimeZone("UTC0");
     struct Case {
         const char* name;
         PropArray props;

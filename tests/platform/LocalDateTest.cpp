@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 using testing_support::FileTimeOf;
-using testing_support::ScopedTimeZone;
+using testing_support::SetTimeZone;
 using testing_support::UtcFileTime;
 
 namespace {
@@ -41,7 +41,7 @@ TEST(LocalDateTest, ConvertsToTheLocalCalendarDateOfTheInstant) {
         {"the last day of 9999", "UTC0", UtcFileTime(9999, 12, 31, 23, 59), {9999, 12, 31}},
     };
     for (const DateCase& c : cases) {
-        ScopedTimeZone tz(c.tz);
+        SetTimeZone(c.tz);
         const auto date = FileTimeToLocalDate(c.value.dwLowDateTime, c.value.dwHighDateTime);
         ASSERT_TRUE(date.has_value()) << c.name;
         EXPECT_EQ(date->year, c.expected.year) << c.name;
@@ -51,7 +51,7 @@ TEST(LocalDateTest, ConvertsToTheLocalCalendarDateOfTheInstant) {
 }
 
 TEST(LocalDateTest, ValuesWithoutACalendarDateGiveNone) {
-    ScopedTimeZone tz("UTC0");
+    SetTimeZone("UTC0");
     const FILETIME past9999 = UtcFileTime(10000, 1, 1, 0, 0);
     const FILETIME cases[] = {
         FileTimeOf(0x8000000000000000ULL),

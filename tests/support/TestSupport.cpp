@@ -121,20 +121,8 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     return r;
 }
 
-ScopedTimeZone::ScopedTimeZone(const char* tz) {
-    const char* old = std::getenv("TZ");
-    m_hadValue = old != nullptr;
-    m_oldValue = old != nullptr ? old : "";
+void SetTimeZone(const char* tz) {
     ::setenv("TZ", tz, 1);
-    ::tzset();
-}
-
-ScopedTimeZone::~ScopedTimeZone() {
-    if (m_hadValue) {
-        ::setenv("TZ", m_oldValue.c_str(), 1);
-    } else {
-        ::unsetenv("TZ");
-    }
     ::tzset();
 }
 

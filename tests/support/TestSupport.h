@@ -1,5 +1,5 @@
-// Helpers shared by the tests: temporary folders, whole-file reads, the time
-// zone, property arrays and an output file that keeps what it is given.
+// Helpers shared by the tests: temporary folders, whole-file reads, programs
+// run, the time zone, property arrays and an output file that keeps what it is given.
 #pragma once
 
 #include "addressbook/WabDefs.h"
@@ -50,18 +50,9 @@ struct ProgramResult {
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& env = {});
 
-// Sets TZ for the life of the object and applies it, then restores it.
-class ScopedTimeZone {
-  public:
-    explicit ScopedTimeZone(const char* tz);
-    ~ScopedTimeZone();
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
-  private:
-    bool m_hadValue;
-    std::string m_oldValue;
-};
+// Sets TZ and applies it. Every test that turns instants into dates sets the
+// zone it expects, so none depends on another's.
+void SetTimeZone(const char* tz);
 
 // FILETIME of a UTC calendar instant.
 FILETIME UtcFileTime(int year, int month, int day, int hour = 0, int minute = 0);
