@@ -17,58 +17,39 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-// A list of items, some selected; each item's data is an EntryRef.
-class FakeList : public ListControl {
-  public:
-    explicit FakeList(std::vector<EntryRef*> data, std::vector<bool> selected = {})
-        : m_data(std::move(data)), m_selected(std::move(selected)) {
-        m_selected.resize(m_data.size(), false);
+// A list whose first `count` items are the contacts a to e (display names
+// their names), the book they come from and a progress bar: every call is
+// logged. An entry in `unreadable` fails to read; a null item has no entry.
+struct Book : ListControl, ContactSource, ProgressControl {
+    Log log;
+    EntryRef refs[5]{};
+    PropArray props[5];
+    std::vector<EntryRef*> items;
+    std::vector<bool> selected;
+    std::set<const EntryRef*> unreadable;
+    const EntryRef* current = nullptr;
+    bool logEntries = true;
+
+    explicit Book(int count) {
+        for (int i = 0; i < 5; ++i) {
+            props[i].Str(0x3001001E, std::string(1, static_cast<char>('a' + i)));
+        }
+        for (int i = 0; i < count; ++i) {
+            items.push_back(&refs[i]);
+        }
     }
     int GetNextItem(int start, unsigned flags) const override {
-        for (std::size_t i = static_cast<std::size_t>(start + 1); i < m_data.size(); ++i) {
-            if ((flags & LVNI_SELECTED) == 0 || m_selected[i]) {
+        for (std::size_t i = static_cast<std::size_t>(start + 1); i < items.size(); ++i) {
+            if ((flags & LVNI_SELECTED) == 0 || (i < selected.size() && selected[i])) {
                 return static_cast<int>(i);
             }
         }
         return -1;
     }
-    EntryRef* GetItemData(int index) const override { return m_data.at(index); }
-    int GetItemCount() const override { return static_cast<int>(m_data.size()); }
+    EntryRef* GetItemData(int index) const override { return items.at(index); }
+    int GetItemCount() const override { return static_cast<int>(items.size()); }
     int InsertItem(int, const char*, EntryRef*) override { return -1; }
     void DeleteAllItems() override {}
-
-  private:
-    std::vector<EntryRef*> m_data;
-    std::vector<bool> m_selected;
-};
-
-// Five contacts a to e, whose display names are their names, and a progress
-// bar; every call to either is logged. An entry in `unreadable` fails to read.
-struct Book : ContactSource, ProgressControl {
-    Log log;
-    EntryRef refs[5]{};
-    PropArray props[5];
-    std::set<const EntryRef*> unreadable;
-    const EntryRef* current = nullptr;
-    bool logEntries = true;
-
-    Book() {
-        for (int i = 0; i < 5; ++i) {
-            props[i].Str(0x3001001E, std::string(1, static_cast<char>('a' + i)));
-        }
-    }
-    std::vector<EntryRef*> All(int n) {
-        std::vector<EntryRef*> all;
-        for (int i = 0; i < n; ++i) {
-            all.push_back(&refs[i]);
-        }
-        return all;
-    }
-    void Note(const std::string& call) {
-        if (logEntries) {
-            log.push_back(call);
-        }
-    }
     void SetCurrentEntry(const EntryRef* entry) override {
         if (entry != nullptr) {
             current = entry;
@@ -86,13 +67,16 @@ struct Book : ContactSource, ProgressControl {
     }
     void SetPos(int position) override { log.push_back("pos " + std::to_string(position)); }
     void EnableWindow(bool enable) override { log.push_back(enable ? "enable" : "disable"); }
+    void Note(const std::string& call) {
+        if (logEntries) {
+            log.push_back(call);
+        }
+    }
+    std::size_t Export(bool csv, OutputFile& file, ExportScope scope = LVNI_ALL) {
+        return csv ? ExportCsv(file, *this, scope, *this, *this)
+                   : ExportVCards(file, *this, scope, *this, *this);
+    }
 };
-
-std::size_t ExportRun(bool csv, OutputFile& file, const FakeList& list, ExportScope scope,
-                      Book& book) {
-    return csv ? ExportCsv(file, list, scope, book, book)
-               : ExportVCards(file, list, scope, book, book);
-}
 
 std::string VCard(const std::string& name) {
     return "BEGIN:VCARD\nVERSION:2.1\nN:;" + name + ";;;\nFN:" + name + "\nEND:VCARD\n";
@@ -107,10 +91,9 @@ std::string CsvRow(const std::string& name, const std::string& email = "") {
 // bar for the walk and disables it before the bar goes back to zero.
 TEST(ExportRunTest, RunsAnnounceEachItemBeforeReadingItAndEndAtZero) {
     for (const bool csv : {false, true}) {
-        Book book;
-        FakeList list(book.All(3));
+        Book book(3);
         RecordingFile file;
-        EXPECT_EQ(ExportRun(csv, file, list, LVNI_ALL, book), 0u);
+        EXPECT_EQ(book.Export(csv, file), 0u);
         Log expected{"range 0 3", "pos 1", "set a", "read", "pos 2", "set b",
                      "read",      "pos 3", "set c", "read", "pos 0"};
         if (csv) {
@@ -125,61 +108,61 @@ TEST(ExportRunTest, RunsAnnounceEachItemBeforeReadingItAndEndAtZero) {
 
 TEST(ExportRunTest, NothingCoveredMeansNoProgressMessageAndNoOutput) {
     for (const bool csv : {false, true}) {
-        Book book;
+        Book book(3), empty(0);
         RecordingFile file;
-        ExportRun(csv, file, FakeList(book.All(3)), LVNI_SELECTED, book);
-        ExportRun(csv, file, FakeList({}), LVNI_ALL, book);
-        EXPECT_TRUE(book.log.empty());
+        book.Export(csv, file, LVNI_SELECTED);
+        empty.Export(csv, file);
+        EXPECT_TRUE(book.log.empty() && empty.log.empty());
         EXPECT_TRUE(file.writes().empty());
     }
 }
 
 TEST(ExportRunTest, SelectedItemsAreExportedInListOrder) {
-    Book book;
+    Book book(5);
+    book.selected = {false, true, false, true, true};
     RecordingFile file;
     // Only the low 16 bits of the scope are search flags.
-    ExportRun(false, file, FakeList(book.All(5), {false, true, false, true, true}),
-              0x10000 | LVNI_SELECTED, book);
+    book.Export(false, file, 0x10000 | LVNI_SELECTED);
     EXPECT_EQ(file.text(), VCard("b") + VCard("d") + VCard("e"));
     EXPECT_EQ(book.log.front(), "range 0 3");
 }
 
 TEST(ExportRunTest, RangeCarriesTheLowSixteenBitsOfTheCount) {
-    Book book;
+    Book book(0);
+    book.items.assign(65536, &book.refs[0]);
     book.logEntries = false;
     RecordingFile file;
-    ExportRun(true, file, FakeList(std::vector<EntryRef*>(65536, &book.refs[0])), LVNI_ALL, book);
+    book.Export(true, file);
     ASSERT_EQ(book.log.size(), 65536u + 4u);
     EXPECT_EQ(Log(book.log.begin(), book.log.begin() + 3), (Log{"range 0 0", "enable", "pos 1"}));
     EXPECT_EQ(Log(book.log.end() - 3, book.log.end()), (Log{"pos 65536", "disable", "pos 0"}));
 }
 
 TEST(ExportRunTest, EachCsvRowStartsFromAnEmptyEmailList) {
-    Book book;
+    Book book(2);
     book.props[0].Multi(PR_CONTACT_EMAIL_ADDRESSES, {"x", "y"});
     RecordingFile file;
-    ExportRun(true, file, FakeList(book.All(2)), LVNI_ALL, book);
+    book.Export(true, file);
     EXPECT_EQ(file.text(), CsvRow("a", "y\x06x") + CsvRow("b"));
 }
 
 TEST(ExportRunTest, UnreadableItemsAreLeftOutAndCounted) {
     for (const bool csv : {false, true}) {
-        Book book;
+        Book book(4);
         book.unreadable.insert(&book.refs[1]);
-        std::vector<EntryRef*> items = book.All(4);
-        items[3] = nullptr;  // an item without an entry
+        book.items[3] = nullptr;
         RecordingFile file;
-        EXPECT_EQ(ExportRun(csv, file, FakeList(items), LVNI_ALL, book), 2u);
+        EXPECT_EQ(book.Export(csv, file), 2u);
         EXPECT_EQ(file.text(), csv ? CsvRow("a") + CsvRow("c") : VCard("a") + VCard("c"));
     }
 }
 
 TEST(ExportRunTest, WriteFailureEndsTheRunAndLeavesTheBarAsItWas) {
     for (const bool csv : {false, true}) {
-        Book book;
+        Book book(3);
         // A write of the second contact: 9 writes make a block, 24 a row.
         RecordingFile file(csv ? 30 : 12);
-        EXPECT_THROW(ExportRun(csv, file, FakeList(book.All(3)), LVNI_ALL, book), FileError);
+        EXPECT_THROW(book.Export(csv, file), FileError);
         Log expected{"range 0 3", "pos 1", "set a", "read", "pos 2", "set b", "read"};
         if (csv) {
             expected.insert(expected.begin() + 1, "enable");

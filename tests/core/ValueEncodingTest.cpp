@@ -52,26 +52,16 @@ TEST(ValueEncodingTest, EncodesLineBreaksInBothModes) {
 TEST(ValueEncodingTest, EncodesValuesOfAnyLengthWhole) {
     // Lengths around the 4096-byte buffers, before and after expansion.
     for (const std::size_t length : {4094u, 4095u, 4096u, 4097u, 10000u, 1u << 20}) {
-        std::string input;
-        std::string plain;
-        std::string quoted;
+        std::string input, plain, quoted;
         for (std::size_t i = 0; i < length; ++i) {
-            if (i % 7 == 3) {
-                input += "\r\n";
-                plain += '\x06';
-                quoted += "=0D=0A";
-            } else {
-                const char c = static_cast<char>('a' + i % 26);
-                input += c;
-                plain += c;
-                quoted += c;
-            }
+            const bool lineBreak = i % 7 == 3;
+            const std::string letter(1, static_cast<char>('a' + i % 26));
+            input += lineBreak ? "\r\n" : letter;
+            plain += lineBreak ? "\x06" : letter;
+            quoted += lineBreak ? "=0D=0A" : letter;
         }
-        input += "z\r\n";
-        plain += 'z';
-        quoted += 'z';
-        EXPECT_EQ(Encode(input, false), plain) << length;
-        EXPECT_EQ(Encode(input, true), quoted) << length;
+        EXPECT_EQ(Encode(input + "z\r\n", false), plain + "z") << length;
+        EXPECT_EQ(Encode(input + "z\r\n", true), quoted + "z") << length;
     }
     // A value that fits before expansion but not after it.
     std::string expanded = "a";
