@@ -28,11 +28,11 @@ QString MakeBook(const QString& dir, const QString& name, const QStringList& nam
 
 std::optional<std::string> ScriptedFileDialogs::Run(const FileDialogParams& params) {
     asked << params.filter;
-    if (m_answers.empty()) {
+    if (answers.empty()) {
         return std::nullopt;
     }
-    std::optional<std::string> answer = std::move(m_answers.front());
-    m_answers.pop_front();
+    std::optional<std::string> answer = std::move(answers.front());
+    answers.pop_front();
     return answer;
 }
 
@@ -64,10 +64,9 @@ ModalScript::ModalScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
         m_pLast = modal;
         QStringList shown;
         for (QLabel* label : modal->findChildren<QLabel*>()) {
-            if (!label->text().isEmpty()) {
-                shown << label->text();
-            }
+            shown << label->text();
         }
+        shown.removeAll(QString());
         titles << modal->windowTitle();
         texts << shown.join('\n');
         const Step step = m_next < m_steps.size() ? m_steps[m_next++] : nullptr;

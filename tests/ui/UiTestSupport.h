@@ -19,15 +19,12 @@
 QString MakeBook(const QString& dir, const QString& name, const QStringList& names);
 
 // File dialogs that answer from a script (nothing: Cancel) and note what was asked.
-class ScriptedFileDialogs final : public FileDialogs {
-  public:
-    void Answer(std::optional<std::string> path) { m_answers.push_back(std::move(path)); }
+struct ScriptedFileDialogs final : FileDialogs {
+    void Answer(std::optional<std::string> path) { answers.push_back(std::move(path)); }
     std::optional<std::string> Run(const FileDialogParams& params) override;
 
+    std::deque<std::optional<std::string>> answers;
     QStringList asked;  // the filters of the dialogs asked for
-
-  private:
-    std::deque<std::optional<std::string>> m_answers;
 };
 
 // The main dialog on one book, shown without a modal loop, with scripted or

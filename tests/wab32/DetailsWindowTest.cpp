@@ -16,7 +16,6 @@ TEST(DetailsWindowTest, ShowsTheEntrysPropertiesReadOnly) {
     OpenedBook opened(CreateBook(dir / "d.wab", R"({"entries": [{"type": "mailuser", "props": [
         {"tag": "0x3001001E", "value": "Ada Lovelace"},
         {"tag": "0x3A56101E", "values": ["ada@x.example", "a@y.example"]},
-        {"tag": "0x3A420040", "filetime": "67827456000000000"},
         {"tag": "0x3004001E", "hex": "4E6F74E9"},
         {"tag": "0x3FFD0003", "int": 12}]}]})"));
     // The window's title, whether its table can be edited, then the rows; it is closed.
@@ -47,7 +46,6 @@ TEST(DetailsWindowTest, ShowsTheEntrysPropertiesReadOnly) {
               "read-only\n"
               "Display name: Ada Lovelace\n"
               "E-mail addresses: ada@x.example\na@y.example\n"
-              "Birthday: 1815-12-10 00:00:00.0000000 UTC\n"
               "Notes: Not\u00e9\n"
               "Property 0x3ffd0003: 12");
 }
@@ -55,10 +53,7 @@ TEST(DetailsWindowTest, ShowsTheEntrysPropertiesReadOnly) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Headless unless told otherwise, also for test discovery.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");  // also for test discovery
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
