@@ -10,6 +10,8 @@
 
 #include <cstdio>
 
+using namespace testing_support;
+
 QString MakeBook(const QString& dir, const QString& name, const QStringList& names) {
     // The distribution list is never listed.
     const QString entry = R"({"type": "%1", "props": [{"tag": "0x3001001E", "value": "%2"}]})";
@@ -18,10 +20,9 @@ QString MakeBook(const QString& dir, const QString& name, const QStringList& nam
         entries << entry.arg("mailuser", displayName);
     }
     const std::string path = QFile::encodeName(dir + "/" + name).toStdString();
-    testing_support::WriteFile(path + ".json",
-                               "{\"entries\": [" + entries.join(',').toStdString() + "]}");
-    const testing_support::ProgramResult r =
-        testing_support::RunProgram(QUORVEL_BOOK_TOOL, {"create", path + ".wab", path + ".json"});
+    WriteFile(path + ".json", "{\"entries\": [" + entries.join(',').toStdString() + "]}");
+    const ProgramResult r =
+        RunProgram(QUORVEL_BOOK_TOOL, {"create", path + ".wab", path + ".json"});
     std::fputs(r.err.c_str(), stderr);
     return r.status == 0 ? dir + "/" + name + ".wab" : QString();
 }
@@ -70,11 +71,7 @@ ModalScript::ModalScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
         titles << modal->windowTitle();
         texts << shown.join('\n');
         const Step step = m_next < m_steps.size() ? m_steps[m_next++] : nullptr;
-        if (step) {
-            step(modal);
-        } else {
-            QTest::keyClick(modal, Qt::Key_Escape);
-        }
+        step ? step(modal) : QTest::keyClick(modal, Qt::Key_Escape);
     });
     m_timer.start(10);
 }

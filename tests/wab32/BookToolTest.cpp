@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 using namespace wabtest;
 
 TEST(BookToolTest, CreateRefusesToOverwriteWithoutForce) {
@@ -98,5 +96,3 @@ TEST(BookToolTest, DumpShowsEveryEntryAndProperty) {
               "  [5] 0x3FFD0003 (unnamed) PT_LONG: -7\n"
               "1 entry\n");
 }
-
-}  // namespace

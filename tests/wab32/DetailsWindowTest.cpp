@@ -7,11 +7,12 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 using namespace wabtest;
 
 TEST(DetailsWindowTest, ShowsTheEntrysPropertiesReadOnly) {
+    int argc = 1;
+    char name[] = "DetailsWindowTest", *argv[] = {name, nullptr};
+    QApplication app(argc, argv);  // on the offscreen platform CTest sets
     TempDir dir;
     OpenedBook opened(CreateBook(dir / "d.wab", R"({"entries": [{"type": "mailuser", "props": [
         {"tag": "0x3001001E", "value": "Ada Lovelace"},
@@ -48,13 +49,4 @@ TEST(DetailsWindowTest, ShowsTheEntrysPropertiesReadOnly) {
               "E-mail addresses: ada@x.example\na@y.example\n"
               "Notes: Not\u00e9\n"
               "Property 0x3ffd0003: 12");
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");  // also for test discovery
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }
