@@ -1,6 +1,5 @@
-// On a real X server with a window manager (its own Xvfb and openbox; skips
-// without them): once the file dialog has closed, the list is on the screen
-// while the export runs.
+// Under its own Xvfb and openbox (skips without them): once the file dialog has
+// closed, the list is on the screen while the export runs.
 #include "UiTestSupport.h"
 
 #include "ui/ContactListView.h"
@@ -67,8 +66,7 @@ int main(int argc, char** argv) {
         // Both end with the test, however it ends.
         process->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     }
-    // Xvfb writes the display number it chose; openbox runs its startup
-    // command once it manages the screen.
+    // Xvfb writes its display number; openbox runs --startup once it manages the screen.
     server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
     if (server.waitForReadyRead(20000)) {
         qputenv("DISPLAY", ":" + server.readLine().trimmed());

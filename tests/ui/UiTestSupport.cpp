@@ -27,8 +27,7 @@ QString MakeBook(const QString& dir, const QString& name, const QStringList& nam
     return r.status == 0 ? dir + "/" + name + ".wab" : QString();
 }
 
-std::optional<std::string> ScriptedFileDialogs::Run(const FileDialogParams& params) {
-    asked << params.filter;
+std::optional<std::string> ScriptedFileDialogs::Run(const FileDialogParams&) {
     if (answers.empty()) {
         return std::nullopt;
     }

@@ -1,5 +1,7 @@
 #include "WabTestSupport.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 using namespace wabtest;
@@ -18,8 +20,7 @@ TEST(BookToolTest, CreateRefusesToOverwriteWithoutForce) {
     EXPECT_EQ(FilesIn(dir.path()), 2);  // no temporary file left
 }
 
-// Each bad source names the file, the entry and property index in one line,
-// exits 1 and leaves no book and no temporary file.
+// Each bad source: one line naming the file, entry and property; status 1; no file left.
 TEST(BookToolTest, BadSourcesAreRefusedWithTheirPlace) {
     const std::pair<std::string, std::string> cases[] = {
         {R"({"entries": [)", "malformed JSON"},
@@ -38,14 +39,12 @@ TEST(BookToolTest, BadSourcesAreRefusedWithTheirPlace) {
         const ProgramResult r = RunBookTool({"create", dir.File("book.wab"), dir.File("bad.json")});
         EXPECT_TRUE(r.status == 1 && FilesIn(dir.path()) == 1) << json;
         EXPECT_TRUE(r.err.starts_with("quorvel-book: " + dir.File("bad.json") + ": ") &&
-                    r.err.find(where) != std::string::npos &&
-                    std::count(r.err.begin(), r.err.end(), '\n') == 1)
+                    r.err.find(where) != std::string::npos && std::ranges::count(r.err, '\n') == 1)
             << r.err;
     }
 }
 
-// Status 2 and a message for each usage error (--help is ExportEndToEndTest's),
-// 1 and the reason for a book that cannot be read.
+// Status 2 and a message for usage errors; 1 and the reason for a book that cannot be read.
 TEST(BookToolTest, UsageErrorsAndHelp) {
     const std::vector<std::vector<std::string>> cases{
         {"create", "only-one.wab"},
@@ -61,8 +60,7 @@ TEST(BookToolTest, UsageErrorsAndHelp) {
     EXPECT_EQ(r.err, "quorvel-book: /nonexistent/book.wab: No such file or directory\n");
 }
 
-// Ended by a signal in the middle, generate leaves neither a book nor a
-// temporary file (SIGTERM: a background job of a script ignores SIGINT).
+// generate ended by SIGTERM (a script's background job ignores SIGINT) leaves no file.
 TEST(BookToolTest, InterruptedGenerateLeavesNothing) {
     TempDir dir;
     const ProgramResult killed = testing_support::RunProgram(

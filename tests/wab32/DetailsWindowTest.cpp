@@ -28,9 +28,8 @@ TEST(DetailsWindowTest, ShowsTheEntrysPropertiesReadOnly) {
         if (table == nullptr) {
             return;
         }
-        seen << window->windowTitle()
-             << (table->editTriggers() == QAbstractItemView::NoEditTriggers ? "read-only"
-                                                                            : "editable");
+        const bool readOnly = table->editTriggers() == QAbstractItemView::NoEditTriggers;
+        seen << window->windowTitle() << (readOnly ? "read-only" : "editable");
         for (int r = 0; r < table->rowCount(); ++r) {
             seen << table->item(r, 0)->text() + ": " + table->item(r, 1)->text();
         }
