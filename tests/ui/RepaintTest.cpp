@@ -1,10 +1,8 @@
-// On a real X server with a window manager (its own Xvfb and openbox; skips
-// without them): once the file dialog has closed, the list is on the screen
-// while the export runs.
+// Under its own Xvfb and openbox (skips without them): once the file dialog has
+// closed, the list is on the screen while the export runs.
 #include "UiTestSupport.h"
 
 #include "ui/ContactListView.h"
-#include "ui/Resource.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,7 +12,6 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <sys/prctl.h>
 
@@ -30,11 +27,7 @@ class RepaintTest : public QObject {
         if (!g_xRuns) {
             QSKIP("needs Xvfb and openbox (scripts/install-deps.sh installs them)");
         }
-        QStringList names;
-        for (int i = 1000; i < 1400; ++i) {
-            names << "Contact " + QString::number(i);
-        }
-        OpenDialog d(MakeBook(QDir::homePath(), "book", names), true);
+        OpenDialog d(MakeBook(QDir::homePath(), "book", QStringList(400, "Contact")), true);
         d.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&d));
         // The list area as the X server holds it.
@@ -73,8 +66,7 @@ int main(int argc, char** argv) {
         // Both end with the test, however it ends.
         process->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     }
-    // Xvfb writes the display number it chose; openbox runs its startup
-    // command once it manages the screen.
+    // Xvfb writes its display number; openbox runs --startup once it manages the screen.
     server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
     if (server.waitForReadyRead(20000)) {
         qputenv("DISPLAY", ":" + server.readLine().trimmed());

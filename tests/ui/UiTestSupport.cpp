@@ -10,31 +10,29 @@
 
 #include <cstdio>
 
+using namespace testing_support;
+
 QString MakeBook(const QString& dir, const QString& name, const QStringList& names) {
-    // The list is never listed.
-    QString entries =
-        R"({"type": "distlist", "props": [{"tag": "0x3001001E", "value": "A list"}]})";
+    // The distribution list is never listed.
+    const QString entry = R"({"type": "%1", "props": [{"tag": "0x3001001E", "value": "%2"}]})";
+    QStringList entries{entry.arg("distlist", "A list")};
     for (const QString& displayName : names) {
-        entries +=
-            QString(R"(, {"type": "mailuser", "props": [{"tag": "0x3001001E", "value": "%1"}]})")
-                .arg(displayName);
+        entries << entry.arg("mailuser", displayName);
     }
-    const std::string source = QFile::encodeName(dir + "/" + name + ".json").toStdString();
-    const QString book = dir + "/" + name + ".wab";
-    testing_support::WriteFile(source, "{\"entries\": [" + entries.toStdString() + "]}");
-    const testing_support::ProgramResult r = testing_support::RunProgram(
-        QUORVEL_BOOK_TOOL, {"create", QFile::encodeName(book).toStdString(), source});
+    const std::string path = QFile::encodeName(dir + "/" + name).toStdString();
+    WriteFile(path + ".json", "{\"entries\": [" + entries.join(',').toStdString() + "]}");
+    const ProgramResult r =
+        RunProgram(QUORVEL_BOOK_TOOL, {"create", path + ".wab", path + ".json"});
     std::fputs(r.err.c_str(), stderr);
-    return r.status == 0 ? book : QString();
+    return r.status == 0 ? dir + "/" + name + ".wab" : QString();
 }
 
-std::optional<std::string> ScriptedFileDialogs::Run(const FileDialogParams& params) {
-    asked << params.filter;
-    std::optional<std::string> answer;
-    if (!m_answers.empty()) {
-        answer = std::move(m_answers.front());
-        m_answers.pop_front();
+std::optional<std::string> ScriptedFileDialogs::Run(const FileDialogParams&) {
+    if (answers.empty()) {
+        return std::nullopt;
     }
+    std::optional<std::string> answer = std::move(answers.front());
+    answers.pop_front();
     return answer;
 }
 
@@ -66,19 +64,13 @@ ModalScript::ModalScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
         m_pLast = modal;
         QStringList shown;
         for (QLabel* label : modal->findChildren<QLabel*>()) {
-            if (!label->text().isEmpty()) {
-                shown << label->text();
-            }
+            shown << label->text();
         }
+        shown.removeAll(QString());
         titles << modal->windowTitle();
         texts << shown.join('\n');
-        const Step step = m_next < m_steps.size() ? m_steps[m_next] : nullptr;
-        ++m_next;
-        if (step) {
-            step(modal);
-        } else {
-            QTest::keyClick(modal, Qt::Key_Escape);
-        }
+        const Step step = m_next < m_steps.size() ? m_steps[m_next++] : nullptr;
+        step ? step(modal) : QTest::keyClick(modal, Qt::Key_Escape);
     });
     m_timer.start(10);
 }

@@ -14,24 +14,18 @@
 #include <functional>
 #include <vector>
 
-// Builds a book of contacts with these display names and one distribution
-// list with quorvel-book; returns its path, or nothing when the tool failed.
+// A book made with quorvel-book: a distribution list and contacts of these names.
 QString MakeBook(const QString& dir, const QString& name, const QStringList& names);
 
-// File dialogs that answer from a script (nothing: Cancel) and note what was asked.
-class ScriptedFileDialogs final : public FileDialogs {
-  public:
-    void Answer(std::optional<std::string> path) { m_answers.push_back(std::move(path)); }
+// File dialogs that answer from a script (nothing: Cancel).
+struct ScriptedFileDialogs final : FileDialogs {
+    void Answer(std::optional<std::string> path) { answers.push_back(std::move(path)); }
     std::optional<std::string> Run(const FileDialogParams& params) override;
 
-    QStringList asked;  // the filters of the dialogs asked for
-
-  private:
-    std::deque<std::optional<std::string>> m_answers;
+    std::deque<std::optional<std::string>> answers;
 };
 
-// The main dialog on one book, shown without a modal loop, with scripted or
-// (desktop) the desktop's file dialogs.
+// The main dialog on a book, without a modal loop; scripted or (desktop) Qt's file dialogs.
 struct OpenDialog : CMainDlg {
     explicit OpenDialog(const QString& book, bool desktop = false);
     ~OpenDialog() override;
@@ -43,8 +37,7 @@ struct OpenDialog : CMainDlg {
     ScriptedFileDialogs files;
 };
 
-// Each new active modal window gets the next step, in order; a null step, and
-// every window after the last step, is closed with Escape.
+// Each new active modal window gets the next step; Escape for a null step or none left.
 class ModalScript {
   public:
     using Step = std::function<void(QWidget*)>;
