@@ -29,23 +29,12 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ignored);
 }
 
-// A path of exactly `length` bytes that names `file`, lengthened with "./".
 std::string PathOfLength(const std::filesystem::path& file, std::size_t length) {
-    const std::string folder = file.parent_path().string() + "/";
-    const std::string name = file.filename().string();
-    if (folder.size() + name.size() > length) {
+    const std::string folder = file.parent_path().string(), name = file.filename().string();
+    if (folder.size() + 1 + name.size() > length) {
         throw std::invalid_argument(file.string() + " is longer than the case allows");
     }
-    std::string padding;
-    std::size_t missing = length - folder.size() - name.size();
-    if (missing % 2 == 1) {
-        padding = "/";
-        --missing;
-    }
-    for (; missing > 0; missing -= 2) {
-        padding += "./";
-    }
-    return folder + padding + name;
+    return folder + std::string(length - folder.size() - name.size(), '/') + name;
 }
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {

@@ -36,7 +36,7 @@ class TempDir {
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
-// A path of exactly `length` bytes that names `file`, lengthened with "./".
+// A path of exactly `length` bytes that names `file`, lengthened with slashes.
 std::string PathOfLength(const std::filesystem::path& file, std::size_t length);
 
 struct ProgramResult {
