@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -30,26 +31,18 @@ void* LocalFree(void* block) {
 namespace {
 
 TEST(WabDllPathTest, FitsOrGivesTheEmptyString) {
-    const struct {
-        bool set;
-        std::size_t length;
-        bool fits;
-    } cases[] = {{false, 0, false}, {true, 0, false},   {true, 12, true},
-                 {true, 259, true}, {true, 260, false}, {true, 261, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.length);
-        const std::string value(c.length, 'p');
-        if (c.set) {
-            setenv(kWabDllPathVariable, value.c_str(), 1);
-        } else {
-            unsetenv(kWabDllPathVariable);
-        }
+    // A length of -1 leaves the variable unset.
+    for (const int length : {-1, 0, 259, 260}) {
+        const std::string value(static_cast<std::size_t>(std::max(length, 0)), 'p');
+        length < 0 ? unsetenv(kWabDllPathVariable) : setenv(kWabDllPathVariable, value.c_str(), 1);
         char buffer[kWabDllPathSize + 16];
         std::memset(buffer, 'Z', sizeof buffer);
-        EXPECT_EQ(ReadWabDllPath(buffer, kWabDllPathSize), c.fits);
-        EXPECT_EQ(std::string(buffer), c.fits ? value : std::string());
-        EXPECT_EQ(std::string(buffer + kWabDllPathSize, 16), std::string(16, 'Z'))
-            << "written past the buffer";
+        const bool fits = ReadWabDllPath(buffer, kWabDllPathSize);
+        // What it read, and the bytes past the buffer.
+        EXPECT_EQ(std::string(buffer) + "|" + std::string(buffer + kWabDllPathSize, 16),
+                  (length == 259 ? value : "") + "|" + std::string(16, 'Z'))
+            << length;
+        EXPECT_EQ(fits, length == 259);
     }
     unsetenv(kWabDllPathVariable);
 }
@@ -74,12 +67,9 @@ class AddressBookSessionTest : public testing::Test {
         for (int i = 0; i < m_list.GetItemCount(); ++i) {
             const EntryRef* ref = m_list.GetItemData(i);
             const std::vector<BYTE> id(ref->lpb, ref->lpb + ref->cb);
-            std::size_t e = 0;
-            while (e < entries.size() && entries[e].id != id) {
-                ++e;
-            }
+            const auto e = std::ranges::find_if(entries, [&](const auto& f) { return f.id == id; });
             items += std::string(i > 0 ? " " : "") + std::string(m_list.GetItemText(i)) + "@" +
-                     std::to_string(e);
+                     std::to_string(e - entries.begin());
         }
         return items;
     }
@@ -123,8 +113,6 @@ TEST_F(AddressBookSessionTest, OpensOnlyOnAZeroResult) {
     } cases[] = {
         {FAKE_WAB_PATH, S_OK, ""},
         {FAKE_WAB_PATH, MAPI_W_ERRORS_RETURNED, "WABOpen failed with code 0x00040380"},
-        {FAKE_WAB_PATH, MAPI_E_CORRUPT_DATA,
-         "WABOpen failed with code 0x8004011B (not an address book, or a damaged one)"},
         {FAKE_WAB_PATH, MAPI_E_CALL_FAILED,
          "WABOpen failed with code 0x80004005 (the book may be locked by another program)"},
         {noOpen, S_OK, noOpen + " has no WABOpen"},
@@ -141,11 +129,10 @@ TEST_F(AddressBookSessionTest, OpensOnlyOnAZeroResult) {
         m_session.emplace(FAKE_WAB_PATH);
         EXPECT_EQ(m_session->m_bOpened, c.error.empty());
         EXPECT_EQ(m_session->OpenError(), c.error);
+        // The book named to WABOpen; any other library unloaded at once.
+        EXPECT_EQ(m_book.state().fileName, c.library == FAKE_WAB_PATH ? FAKE_WAB_PATH : "");
         if (c.library != FAKE_WAB_PATH) {
             EXPECT_EQ(dlopen(c.library.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr);
-        } else {
-            EXPECT_EQ(m_book.state().fileName, FAKE_WAB_PATH);
-            EXPECT_EQ(m_book.state().paramSize, sizeof(WAB_PARAM));
         }
         if (!c.error.empty()) {
             ExpectNothingLeft();
@@ -180,7 +167,6 @@ TEST_F(AddressBookSessionTest, FillListFollowsTheFailureRules) {
          }},
         {"distribution list", S_OK, "Anna@0 Cleo@2",
          [](S s) { s.entries[1].objectType = MAPI_DISTLIST; }},
-        {"container", S_OK, "Anna@0 Cleo@2", [](S s) { s.entries[1].objectType = MAPI_ABCONT; }},
         {"no contacts: the one QueryRows's result", 7, "",
          [](S s) {
              s.entries.clear();
@@ -194,7 +180,8 @@ TEST_F(AddressBookSessionTest, FillListFollowsTheFailureRules) {
              s.queryFailCode = S_OK;
          }},
         {"GetPAB", MAPI_E_NO_ACCESS, "", [](S s) { s.getPabResult = MAPI_E_NO_ACCESS; }},
-        {"GetPAB without id", MAPI_E_CALL_FAILED, "", [](S s) { s.pabNullId = true; }},
+        {"GetPAB's warning without id", MAPI_E_CALL_FAILED, "",
+         [](S s) { s.getPabResult = MAPI_W_ERRORS_RETURNED; }},
         {"OpenEntry", MAPI_E_NOT_FOUND, "", [](S s) { s.openContainerResult = MAPI_E_NOT_FOUND; }},
         {"not a container", MAPI_E_CALL_FAILED, "", [](S s) { s.containerIsMailUser = true; }},
         {"GetContentsTable", MAPI_E_NO_SUPPORT, "",
@@ -224,41 +211,24 @@ TEST_F(AddressBookSessionTest, FillListFollowsTheFailureRules) {
     }
 }
 
-TEST_F(AddressBookSessionTest, DestructorFreesEntryRefsAndPropsBeforeReleasingTheLibrary) {
-    Fill();
-    m_session->SetCurrentEntry(m_list.GetItemData(1));
-    ASSERT_TRUE(m_session->ReadProperties());
-    // Deleting the items frees nothing: the session still owns the refs.
-    m_list.DeleteAllItems();
-    m_book.state().events.clear();
-    Close();
-    EXPECT_EQ(m_book.state().events,
-              std::vector<std::string>({"FreeBuffer", "FreeBuffer", "FreeBuffer", "FreeBuffer",
-                                        "Release IAddrBook", "Release IWABObject"}));
-}
-
 // SelectEntry makes the next selected item after `start` current; ShowDetails
 // shows the first selected one, or nothing.
 TEST_F(AddressBookSessionTest, SelectEntryAndShowDetailsFollowTheSelection) {
     Fill();
     m_session->ShowDetails(m_list);
     EXPECT_EQ(m_book.state().detailsCalls, 0);
-    EXPECT_FALSE(m_session->ReadProperties());
-
     m_list.SetItemSelected(1, true);
     m_list.SetItemSelected(2, true);
-    EXPECT_EQ(m_session->SelectEntry(m_list, -1), 1);
-    EXPECT_EQ(CurrentName(), "Bert");
-    EXPECT_EQ(m_session->SelectEntry(m_list, 1), 1);
-    EXPECT_EQ(CurrentName(), "Cleo");
     // The start item itself is never returned: nothing after the last one.
-    EXPECT_EQ(m_session->SelectEntry(m_list, 2), -1);
-    EXPECT_EQ(CurrentName(), "Cleo");
-
+    std::string got;
+    for (const int start : {-1, 1, 2}) {
+        got += std::to_string(m_session->SelectEntry(m_list, start)) + " ";
+        got += CurrentName() + ", ";
+    }
     m_session->ShowDetails(m_list);
-    EXPECT_EQ(m_book.state().detailsCalls, 1);
+    EXPECT_EQ(got + std::to_string(m_book.state().detailsCalls) + " " + CurrentName(),
+              "1 Bert, 1 Cleo, -1 Cleo, 1 Bert");
     EXPECT_EQ(m_book.state().detailsId, m_book.state().entries[1].id);
-    EXPECT_EQ(CurrentName(), "Bert");
 }
 
 TEST_F(AddressBookSessionTest, ReadPropertiesTellsWhetherItRead) {
@@ -270,17 +240,13 @@ TEST_F(AddressBookSessionTest, ReadPropertiesTellsWhetherItRead) {
 
     m_session->SetCurrentEntry(m_list.GetItemData(0));
     ASSERT_TRUE(m_session->ReadProperties());
-    const long blocks = m_book.state().liveBlocks;
-    // A second read frees the first array.
+    // A second read frees the first array (else a block is left at the end).
     ASSERT_TRUE(m_session->ReadProperties());
-    EXPECT_EQ(m_book.state().liveBlocks, blocks);
     EXPECT_EQ(Props(), "2 Anna");
 
     // An entry that cannot be opened leaves the previous array in place.
-    const SPropValue* before = m_session->m_pProps;
     m_session->SetCurrentEntry(m_list.GetItemData(1));
     EXPECT_FALSE(m_session->ReadProperties());
-    EXPECT_EQ(m_session->m_pProps, before);
     EXPECT_EQ(Props(), "2 Anna");
 
     // GetProps giving no array: the session holds none.
@@ -291,7 +257,9 @@ TEST_F(AddressBookSessionTest, ReadPropertiesTellsWhetherItRead) {
 }
 
 // With no room on the local heap there is no current entry afterwards: the
-// details window is not shown and the previous array stays.
+// details window is not shown and the previous array stays. The session then
+// ends holding entry ids and properties, which the teardown finds freed before
+// the library's allocator is released (a later free counts as a bad one).
 TEST_F(AddressBookSessionTest, AFailedCopyLeavesNoCurrentEntry) {
     Fill();
     m_list.SetItemSelected(0, true);

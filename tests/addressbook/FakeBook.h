@@ -26,9 +26,6 @@ class FakeBook {
         unsetenv("QUORVEL_WAB_DLLPATH");
         dlclose(m_handle);
     }
-    FakeBook(const FakeBook&) = delete;
-    FakeBook& operator=(const FakeBook&) = delete;
-
     FakeWabState& state() { return *m_state; }
 
   private:
