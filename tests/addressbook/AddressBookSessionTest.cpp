@@ -13,9 +13,7 @@
 #include <optional>
 #include <string>
 
-namespace {
-bool g_localHeapFails = false;
-}  // namespace
+static bool g_localHeapFails = false;
 
 // A local heap that gives no block while g_localHeapFails is set, linked in
 // place of the real one.
@@ -38,11 +36,10 @@ TEST(WabDllPathTest, FitsOrGivesTheEmptyString) {
         char buffer[kWabDllPathSize + 16];
         std::memset(buffer, 'Z', sizeof buffer);
         const bool fits = ReadWabDllPath(buffer, kWabDllPathSize);
-        // What it read, and the bytes past the buffer.
-        EXPECT_EQ(std::string(buffer) + "|" + std::string(buffer + kWabDllPathSize, 16),
-                  (length == 259 ? value : "") + "|" + std::string(16, 'Z'))
+        // Whether it fits, what it read, and the bytes past the buffer.
+        EXPECT_EQ(std::to_string(fits) + buffer + "|" + std::string(buffer + kWabDllPathSize, 16),
+                  (length == 259 ? "1" + value : "0") + "|" + std::string(16, 'Z'))
             << length;
-        EXPECT_EQ(fits, length == 259);
     }
     unsetenv(kWabDllPathVariable);
 }
@@ -84,14 +81,11 @@ class AddressBookSessionTest : public testing::Test {
         EXPECT_EQ(m_book.state().badFrees, 0);
     }
 
-    // The display name of the current entry, read through the library.
-    std::string CurrentName() {
-        return m_session->ReadProperties() ? m_session->m_pProps[0].Value.lpszA : "";
-    }
-
-    // The count of properties held, and the first one.
-    std::string Props() const {
-        return std::to_string(m_session->m_cProps) +
+    // Reads the current entry: "read" if it did, then the count of properties
+    // held and the first one.
+    std::string Read() {
+        const std::string read = m_session->ReadProperties() ? "read " : "";
+        return read + std::to_string(m_session->m_cProps) +
                (m_session->m_pProps != nullptr
                     ? std::string(" ") + m_session->m_pProps[0].Value.lpszA
                     : "");
@@ -121,6 +115,10 @@ TEST_F(AddressBookSessionTest, OpensOnlyOnAZeroResult) {
          "cannot load /nonexistent/libnothing.so: cannot open shared object file: No such file "
          "or directory"},
     };
+    BYTE bytes[] = {1, 2, 3};
+    EntryRef entry{3, bytes};
+    m_list.InsertItem(0, "Anna", &entry);
+    m_list.SetItemSelected(0, true);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);
         m_book.state() = FakeWabState();
@@ -136,16 +134,13 @@ TEST_F(AddressBookSessionTest, OpensOnlyOnAZeroResult) {
         }
         if (!c.error.empty()) {
             ExpectNothingLeft();
-            BYTE bytes[] = {1, 2, 3};
-            EntryRef entry{3, bytes};
-            m_list.DeleteAllItems();
-            m_list.InsertItem(0, "Anna", &entry);
-            m_list.SetItemSelected(0, true);
-            EXPECT_TRUE(FAILED(m_session->FillList(m_list)));
-            EXPECT_EQ(m_session->SelectEntry(m_list, -1), 1);
-            EXPECT_FALSE(m_session->ReadProperties());
+            // Listing fails; selecting copies the id; nothing is read or shown.
+            const bool listed = !FAILED(m_session->FillList(m_list));
+            const int selected = m_session->SelectEntry(m_list, -1);
             m_session->ShowDetails(m_list);
-            EXPECT_EQ(m_book.state().detailsCalls, 0);
+            EXPECT_EQ(std::to_string(listed) + std::to_string(selected) + Read() +
+                          std::to_string(m_book.state().detailsCalls),
+                      "0100");
         }
         Close();
     }
@@ -160,11 +155,6 @@ TEST_F(AddressBookSessionTest, FillListFollowsTheFailureRules) {
         std::string items;
         std::function<void(S)> arrange;
     } cases[] = {
-        {"display-name order", S_OK, "Alice@1 Alice@3 alice@4 bob@2 carol@0",
-         [](S s) {
-             s.entries = {Contact("carol", 1), Contact("Alice", 2), Contact("bob", 3),
-                          Contact("Alice", 4), Contact("alice", 5)};
-         }},
         {"distribution list", S_OK, "Anna@0 Cleo@2",
          [](S s) { s.entries[1].objectType = MAPI_DISTLIST; }},
         {"no contacts: the one QueryRows's result", 7, "",
@@ -196,7 +186,6 @@ TEST_F(AddressBookSessionTest, FillListFollowsTheFailureRules) {
         {"empty entry id", S_OK, "Anna@0 Cleo@2", [](S s) { s.entries[1].id.clear(); }},
         {"no object type", S_OK, "Anna@0 Cleo@2",
          [](S s) { s.entries[1].tags[2] = PROP_TAG(PT_ERROR, PROP_ID(PR_OBJECT_TYPE)); }},
-        {"two columns", S_OK, "Anna@0 Cleo@2", [](S s) { s.entries[1].columns = 2; }},
         {"no property records", S_OK, "Anna@0 Cleo@2", [](S s) { s.entries[1].noProps = true; }},
         {"AllocateBuffer", S_OK, "Anna@0 Cleo@2", [](S s) { s.failAllocateBuffer = 1; }},
         {"AllocateMore", S_OK, "Anna@0 Cleo@2", [](S s) { s.failAllocateMore = 1; }},
@@ -223,56 +212,44 @@ TEST_F(AddressBookSessionTest, SelectEntryAndShowDetailsFollowTheSelection) {
     std::string got;
     for (const int start : {-1, 1, 2}) {
         got += std::to_string(m_session->SelectEntry(m_list, start)) + " ";
-        got += CurrentName() + ", ";
+        got += Read() + ", ";
     }
     m_session->ShowDetails(m_list);
-    EXPECT_EQ(got + std::to_string(m_book.state().detailsCalls) + " " + CurrentName(),
-              "1 Bert, 1 Cleo, -1 Cleo, 1 Bert");
+    EXPECT_EQ(got + std::to_string(m_book.state().detailsCalls) + " details, " + Read(),
+              "1 read 2 Bert, 1 read 2 Cleo, -1 read 2 Cleo, 1 details, read 2 Bert");
     EXPECT_EQ(m_book.state().detailsId, m_book.state().entries[1].id);
 }
 
+// No current entry; Anna twice (the second read frees the first array, or a
+// block is left at the end); Bert, who cannot be opened, leaves Anna's array;
+// Cleo's GetProps gives no array, so none is held.
 TEST_F(AddressBookSessionTest, ReadPropertiesTellsWhetherItRead) {
     Fill();
     m_book.state().entries[1].failOpen = true;
-    // No current entry: nothing read.
-    EXPECT_FALSE(m_session->ReadProperties());
-    EXPECT_EQ(Props(), "0");
-
-    m_session->SetCurrentEntry(m_list.GetItemData(0));
-    ASSERT_TRUE(m_session->ReadProperties());
-    // A second read frees the first array (else a block is left at the end).
-    ASSERT_TRUE(m_session->ReadProperties());
-    EXPECT_EQ(Props(), "2 Anna");
-
-    // An entry that cannot be opened leaves the previous array in place.
-    m_session->SetCurrentEntry(m_list.GetItemData(1));
-    EXPECT_FALSE(m_session->ReadProperties());
-    EXPECT_EQ(Props(), "2 Anna");
-
-    // GetProps giving no array: the session holds none.
-    m_book.state().getPropsNoArray = true;
-    m_session->SetCurrentEntry(m_list.GetItemData(2));
-    EXPECT_FALSE(m_session->ReadProperties());
-    EXPECT_EQ(Props(), "0");
+    std::string got = Read();
+    for (const int item : {0, 0, 1, 2}) {
+        m_book.state().getPropsNoArray = item == 2;
+        m_session->SetCurrentEntry(m_list.GetItemData(item));
+        got += ", " + Read();
+    }
+    EXPECT_EQ(got, "0, read 2 Anna, read 2 Anna, 2 Anna, 0");
 }
 
-// With no room on the local heap there is no current entry afterwards: the
-// details window is not shown and the previous array stays. The session then
-// ends holding entry ids and properties, which the teardown finds freed before
-// the library's allocator is released (a later free counts as a bad one).
+// With no room on the local heap there is no current entry afterwards: no
+// details window, and the previous array stays. The session ends holding ids and
+// properties, which the teardown finds freed before the allocator is released.
 TEST_F(AddressBookSessionTest, AFailedCopyLeavesNoCurrentEntry) {
     Fill();
     m_list.SetItemSelected(0, true);
     ASSERT_EQ(m_session->SelectEntry(m_list, -1), 1);
-    ASSERT_TRUE(m_session->ReadProperties());
-    const SPropValue* props = m_session->m_pProps;
+    ASSERT_EQ(Read(), "read 2 Anna");
     g_localHeapFails = true;
     m_session->SetCurrentEntry(m_list.GetItemData(1));
-    EXPECT_EQ(m_session->SelectEntry(m_list, -1), 0);
+    const int selected = m_session->SelectEntry(m_list, -1);
     m_session->ShowDetails(m_list);
-    EXPECT_EQ(m_book.state().detailsCalls, 0);
-    EXPECT_FALSE(m_session->ReadProperties());
-    EXPECT_EQ(m_session->m_pProps, props);
+    EXPECT_EQ(std::to_string(selected) + ", " + std::to_string(m_book.state().detailsCalls) +
+                  " details, " + Read(),
+              "0, 0 details, 2 Anna");
     g_localHeapFails = false;
 }
 

@@ -23,6 +23,11 @@ void* Allocate(ULONG size, void* head = nullptr) {
     return block;
 }
 
+template <typename T>
+T* Copy(const void* data, std::size_t size, void* head = nullptr) {
+    return static_cast<T*>(std::memcpy(Allocate(static_cast<ULONG>(size), head), data, size));
+}
+
 char* CopyString(const std::string& text, void* head) {
     return static_cast<char*>(std::memcpy(Allocate(static_cast<ULONG>(text.size() + 1), head),
                                           text.c_str(), text.size() + 1));
@@ -124,7 +129,7 @@ class FakeTable final : public Counted<IMAPITable> {
         }
         const FakeEntry& entry = g_state.entries[m_next++];
         set->cRows = 1;
-        set->aRow[0].cValues = entry.columns;
+        set->aRow[0].cValues = 3;
         if (entry.noProps) {
             return S_OK;
         }
@@ -135,9 +140,7 @@ class FakeTable final : public Counted<IMAPITable> {
         }
         props[0].Value.lpszA = entry.nullName ? nullptr : CopyString(entry.name, props);
         props[1].Value.bin.cb = static_cast<ULONG>(entry.id.size());
-        props[1].Value.bin.lpb =
-            static_cast<BYTE*>(std::memcpy(Allocate(static_cast<ULONG>(entry.id.size()), props),
-                                           entry.id.data(), entry.id.size()));
+        props[1].Value.bin.lpb = Copy<BYTE>(entry.id.data(), entry.id.size(), props);
         props[2].Value.l = entry.objectType;
         return S_OK;
     }
@@ -148,9 +151,7 @@ class FakeTable final : public Counted<IMAPITable> {
 
 class FakeContainer final : public Counted<IABContainer> {
   public:
-    HRESULT GetProps(const SPropTagArray*, ULONG, ULONG* count, SPropValue** props) override {
-        *count = 0;
-        *props = nullptr;
+    HRESULT GetProps(const SPropTagArray*, ULONG, ULONG*, SPropValue**) override {
         return MAPI_E_NO_SUPPORT;
     }
     HRESULT GetContentsTable(ULONG /*flags*/, IMAPITable** table) override {
@@ -167,7 +168,7 @@ class FakeAddrBook final : public Counted<IAddrBook> {
         if (g_state.getPabResult != S_OK) {
             return g_state.getPabResult;
         }
-        *id = static_cast<ENTRYID*>(std::memcpy(Allocate(sizeof kPabId), kPabId, sizeof kPabId));
+        *id = Copy<ENTRYID>(kPabId, sizeof kPabId);
         *size = sizeof kPabId;
         return S_OK;
     }

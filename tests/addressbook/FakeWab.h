@@ -16,7 +16,6 @@ struct FakeEntry {
     LONG objectType = static_cast<LONG>(MAPI_MAILUSER);
     // The contents-table row: a tag of another type marks a missing value.
     ULONG tags[3] = {PR_DISPLAY_NAME_A, PR_ENTRYID, PR_OBJECT_TYPE};
-    ULONG columns = 3;
     bool noProps = false;                              // no property records at all
     bool nullName = false;                             // the display name a null pointer
     bool failOpen = false;                             // OpenEntry on this id fails
@@ -24,7 +23,6 @@ struct FakeEntry {
 };
 
 struct FakeWabState {
-    // Behaviour.
     HRESULT openResult = S_OK;
     HRESULT getPabResult = S_OK;
     HRESULT openContainerResult = S_OK;
@@ -41,7 +39,7 @@ struct FakeWabState {
     int failAllocateMore = -1;
     std::vector<FakeEntry> entries;
 
-    // Observations.
+    // What the session did.
     std::string fileName;
     long liveBlocks = 0;
     int badFrees = 0;  // frees of unknown blocks, or after the allocator was released

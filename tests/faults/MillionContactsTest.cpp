@@ -8,11 +8,10 @@
 
 namespace {
 
-using testing_support::ReadFile;
-using testing_support::RunProgram;
+using namespace testing_support;
 
 TEST(MillionContactsTest, EveryListedContactIsExported) {
-    testing_support::TempDir dir;
+    TempDir dir;
     const std::string book = dir.File("million.wab");
     ASSERT_EQ(RunProgram(QUORVEL_BOOK, {"generate", "--contacts", "1000000", book}).status, 0);
     const std::string before = ReadFile(book);
