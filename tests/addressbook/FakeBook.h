@@ -5,20 +5,15 @@
 #include "tests/addressbook/FakeWab.h"
 
 #include <dlfcn.h>
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
 class FakeBook {
   public:
-    FakeBook() : m_handle(dlopen(FAKE_WAB_PATH, RTLD_NOW | RTLD_LOCAL)) {
-        void* symbol = m_handle != nullptr ? dlsym(m_handle, "GetFakeWabState") : nullptr;
-        if (symbol == nullptr) {
-            ADD_FAILURE() << "cannot load " << FAKE_WAB_PATH << ": " << dlerror();
-            std::abort();
-        }
-        m_state = reinterpret_cast<FakeWabStateFunction>(symbol)();
+    FakeBook()
+        : m_handle(dlopen(FAKE_WAB_PATH, RTLD_NOW | RTLD_LOCAL)),
+          m_state(reinterpret_cast<FakeWabStateFunction>(dlsym(m_handle, "GetFakeWabState"))()) {
         *m_state = FakeWabState();
         setenv("QUORVEL_WAB_DLLPATH", FAKE_WAB_PATH, 1);
     }
@@ -26,14 +21,11 @@ class FakeBook {
         unsetenv("QUORVEL_WAB_DLLPATH");
         dlclose(m_handle);
     }
-    FakeBook(const FakeBook&) = delete;
-    FakeBook& operator=(const FakeBook&) = delete;
-
     FakeWabState& state() { return *m_state; }
 
   private:
     void* m_handle;
-    FakeWabState* m_state = nullptr;
+    FakeWabState* m_state;
 };
 
 // A mail user with a display name and a given name.

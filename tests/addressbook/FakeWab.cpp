@@ -23,13 +23,17 @@ void* Allocate(ULONG size, void* head = nullptr) {
     return block;
 }
 
+template <typename T>
+T* Copy(const void* data, std::size_t size, void* head = nullptr) {
+    return static_cast<T*>(std::memcpy(Allocate(static_cast<ULONG>(size), head), data, size));
+}
+
 char* CopyString(const std::string& text, void* head) {
     return static_cast<char*>(std::memcpy(Allocate(static_cast<ULONG>(text.size() + 1), head),
                                           text.c_str(), text.size() + 1));
 }
 
 void FreeHead(void* head) {
-    g_state.events.push_back("FreeBuffer");
     auto found = g_state.blocks.find(head);
     if (g_allocatorReleased || found == g_state.blocks.end()) {
         ++g_state.badFrees;
@@ -46,36 +50,27 @@ void FreeHead(void* head) {
 template <typename Base>
 class Counted : public Base {
   public:
-    explicit Counted(const char* name) : m_name(name) { ++g_state.liveObjects; }
+    Counted() { ++g_state.liveObjects; }
     ULONG Release() override {
-        g_state.events.push_back(std::string("Release ") + m_name);
         --g_state.liveObjects;
         delete this;
         return 0;
     }
-
-  protected:
-    ~Counted() override = default;
-
-  private:
-    const char* m_name;
 };
 
 class FakeWabObject final : public Counted<IWABObject> {
   public:
-    FakeWabObject() : Counted("IWABObject") {}
     ULONG Release() override {
         g_allocatorReleased = true;
         return Counted::Release();
     }
     HRESULT AllocateBuffer(ULONG size, void** buffer) override {
-        const bool fail = g_state.failAllocateBuffer == g_state.allocateBufferCalls++;
+        const bool fail = g_state.failAllocateBuffer-- == 0;
         *buffer = fail ? nullptr : Allocate(size);
         return fail ? MAPI_E_NOT_ENOUGH_MEMORY : S_OK;
     }
     HRESULT AllocateMore(ULONG size, void* head, void** buffer) override {
-        const bool fail = g_state.failAllocateMore == g_state.allocateMoreCalls++ ||
-                          g_state.blocks.count(head) == 0;
+        const bool fail = g_state.failAllocateMore-- == 0 || g_state.blocks.count(head) == 0;
         *buffer = fail ? nullptr : Allocate(size, head);
         return fail ? MAPI_E_NOT_ENOUGH_MEMORY : S_OK;
     }
@@ -87,7 +82,7 @@ class FakeWabObject final : public Counted<IWABObject> {
 
 class FakeMailUser final : public Counted<IMailUser> {
   public:
-    explicit FakeMailUser(const FakeEntry& entry) : Counted("IMailUser"), m_entry(entry) {}
+    explicit FakeMailUser(const FakeEntry& entry) : m_entry(entry) {}
     HRESULT GetProps(const SPropTagArray*, ULONG, ULONG* count, SPropValue** props) override {
         *count = 0;
         *props = nullptr;
@@ -109,7 +104,6 @@ class FakeMailUser final : public Counted<IMailUser> {
 
 class FakeTable final : public Counted<IMAPITable> {
   public:
-    FakeTable() : Counted("IMAPITable") {}
     HRESULT SetColumns(const SPropTagArray* columns, ULONG flags) override {
         if (flags != 0 || columns == nullptr || columns->cValues != 3 ||
             columns->aulPropTag[0] != PR_DISPLAY_NAME_A || columns->aulPropTag[1] != PR_ENTRYID ||
@@ -118,17 +112,14 @@ class FakeTable final : public Counted<IMAPITable> {
         }
         return g_state.setColumnsResult;
     }
-    HRESULT SeekRow(ULONG origin, LONG rows, LONG* sought) override {
-        if (origin != BOOKMARK_BEGINNING || rows != 0 || sought != nullptr) {
-            return MAPI_E_INVALID_PARAMETER;
-        }
+    HRESULT SeekRow(ULONG, LONG, LONG*) override {
         m_next = 0;
         return g_state.seekResult;
     }
     // One row per call; the failing call gives no row set and keeps the place.
     HRESULT QueryRows(LONG count, ULONG /*flags*/, SRowSet** rows) override {
         *rows = nullptr;
-        if (g_state.queryRowsCalls++ == g_state.queryFailAt || count != 1) {
+        if (g_state.queryFailAt-- == 0 || count != 1) {
             return count != 1 ? MAPI_E_INVALID_PARAMETER : g_state.queryFailCode;
         }
         SRowSet* set = static_cast<SRowSet*>(Allocate(sizeof(SRowSet)));
@@ -138,7 +129,7 @@ class FakeTable final : public Counted<IMAPITable> {
         }
         const FakeEntry& entry = g_state.entries[m_next++];
         set->cRows = 1;
-        set->aRow[0].cValues = entry.columns;
+        set->aRow[0].cValues = 3;
         if (entry.noProps) {
             return S_OK;
         }
@@ -149,9 +140,7 @@ class FakeTable final : public Counted<IMAPITable> {
         }
         props[0].Value.lpszA = entry.nullName ? nullptr : CopyString(entry.name, props);
         props[1].Value.bin.cb = static_cast<ULONG>(entry.id.size());
-        props[1].Value.bin.lpb =
-            static_cast<BYTE*>(std::memcpy(Allocate(static_cast<ULONG>(entry.id.size()), props),
-                                           entry.id.data(), entry.id.size()));
+        props[1].Value.bin.lpb = Copy<BYTE>(entry.id.data(), entry.id.size(), props);
         props[2].Value.l = entry.objectType;
         return S_OK;
     }
@@ -162,10 +151,7 @@ class FakeTable final : public Counted<IMAPITable> {
 
 class FakeContainer final : public Counted<IABContainer> {
   public:
-    FakeContainer() : Counted("IABContainer") {}
-    HRESULT GetProps(const SPropTagArray*, ULONG, ULONG* count, SPropValue** props) override {
-        *count = 0;
-        *props = nullptr;
+    HRESULT GetProps(const SPropTagArray*, ULONG, ULONG*, SPropValue**) override {
         return MAPI_E_NO_SUPPORT;
     }
     HRESULT GetContentsTable(ULONG /*flags*/, IMAPITable** table) override {
@@ -176,14 +162,13 @@ class FakeContainer final : public Counted<IABContainer> {
 
 class FakeAddrBook final : public Counted<IAddrBook> {
   public:
-    FakeAddrBook() : Counted("IAddrBook") {}
     HRESULT GetPAB(ULONG* size, ENTRYID** id) override {
         *size = 0;
         *id = nullptr;
-        if (FAILED(g_state.getPabResult) || g_state.pabNullId) {
+        if (g_state.getPabResult != S_OK) {
             return g_state.getPabResult;
         }
-        *id = static_cast<ENTRYID*>(std::memcpy(Allocate(sizeof kPabId), kPabId, sizeof kPabId));
+        *id = Copy<ENTRYID>(kPabId, sizeof kPabId);
         *size = sizeof kPabId;
         return S_OK;
     }
@@ -230,7 +215,6 @@ extern "C" __attribute__((visibility("default"))) HRESULT WABOpen(IAddrBook** bo
                                                                   WAB_PARAM* param,
                                                                   ULONG /*reserved*/) {
     g_state.fileName = param->szFileName != nullptr ? param->szFileName : "<null>";
-    g_state.paramSize = param->cbSize;
     if (!FAILED(g_state.openResult)) {
         g_allocatorReleased = false;
         *book = new FakeAddrBook();

@@ -16,7 +16,6 @@ struct FakeEntry {
     LONG objectType = static_cast<LONG>(MAPI_MAILUSER);
     // The contents-table row: a tag of another type marks a missing value.
     ULONG tags[3] = {PR_DISPLAY_NAME_A, PR_ENTRYID, PR_OBJECT_TYPE};
-    ULONG columns = 3;
     bool noProps = false;                              // no property records at all
     bool nullName = false;                             // the display name a null pointer
     bool failOpen = false;                             // OpenEntry on this id fails
@@ -24,33 +23,27 @@ struct FakeEntry {
 };
 
 struct FakeWabState {
-    // Behaviour.
     HRESULT openResult = S_OK;
     HRESULT getPabResult = S_OK;
-    bool pabNullId = false;
     HRESULT openContainerResult = S_OK;
     bool containerIsMailUser = false;
     HRESULT contentsResult = S_OK;
     HRESULT setColumnsResult = S_OK;
     HRESULT seekResult = S_OK;
-    int queryFailAt = -1;  // 0-based QueryRows call that gives no row set
+    // The 0-based QueryRows call that gives no row set; counted down.
+    int queryFailAt = -1;
     HRESULT queryFailCode = MAPI_E_CORRUPT_DATA;
     HRESULT queryEndResult = S_OK;  // the result of the call that gives no row
     bool getPropsNoArray = false;
-    int failAllocateBuffer = -1;  // 0-based call that gives no block
+    int failAllocateBuffer = -1;  // 0-based call that gives no block; counted down
     int failAllocateMore = -1;
     std::vector<FakeEntry> entries;
 
-    // Observations.
+    // What the session did.
     std::string fileName;
-    ULONG paramSize = 0;
-    int allocateBufferCalls = 0;
-    int allocateMoreCalls = 0;
-    int queryRowsCalls = 0;
     long liveBlocks = 0;
     int badFrees = 0;  // frees of unknown blocks, or after the allocator was released
     long liveObjects = 0;
-    std::vector<std::string> events;  // "FreeBuffer", "Release IAddrBook", ...
     int detailsCalls = 0;
     std::vector<BYTE> detailsId;
     std::map<void*, std::vector<void*>> blocks;  // live head -> its chained blocks

@@ -8,7 +8,6 @@
 #include "platform/TextFile.h"
 #include "tests/support/TestSupport.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -30,22 +29,14 @@ extern "C" int fsync(int fd) {
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::PathOfLength;
-using testing_support::ProgramResult;
-using testing_support::ReadFile;
-using testing_support::RunProgram;
-using testing_support::TempDir;
-using testing_support::WriteFile;
+using namespace testing_support;
 
 // Two contacts; the second has a note over two lines.
 constexpr char kBookJson[] = R"({"entries": [
-  {"type": "mailuser", "props": [
-    {"tag": "0x3001001E", "value": "Ann Able"}, {"tag": "0x3A06001E", "value": "Ann"},
+  {"props": [{"tag": "0x3001001E", "value": "Ann Able"}, {"tag": "0x3A06001E", "value": "Ann"},
     {"tag": "0x3A11001E", "value": "Able"}, {"tag": "0x3003001E", "value": "ann@example.org"}]},
-  {"type": "mailuser", "props": [
-    {"tag": "0x3001001E", "value": "Bob Baker"},
-    {"tag": "0x3004001E", "value": "Two\r\nlines"}]}
-]})";
+  {"props": [{"tag": "0x3001001E", "value": "Bob Baker"},
+    {"tag": "0x3004001E", "value": "Two\r\nlines"}]}]})";
 
 // That book as a vCard file.
 constexpr char kBookVCards[] =
@@ -54,51 +45,18 @@ constexpr char kBookVCards[] =
     "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;Bob Baker;;;\r\nFN:Bob Baker\r\n"
     "NOTE;ENCODING=QUOTED-PRINTABLE:Two=0D=0Alines\r\nEND:VCARD\r\n";
 
-// A file's modification time and bytes. Only a regular file is read: a FIFO
-// or a device would never end.
+// A file's modification time and bytes; "" unless a regular file (a FIFO never ends).
 std::string Snapshot(const fs::path& file) {
-    struct stat info {};
-    if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return "";
-    }
-    return std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec) + "\n" +
-           ReadFile(file);
+    return fs::is_regular_file(file)
+               ? std::to_string(fs::last_write_time(file).time_since_epoch().count()) + "\n" +
+                     ReadFile(file)
+               : "";
 }
 
-// Exports `book` (added after `args`) in UTC with the default library, `env`
-// adding to that, and checks that the book stays as it was. `asNobody` runs it
-// as the user "nobody" when this process is root, so that file permissions
-// apply; that user may not reach the build tree, so the program and its
-// library run from copies beside the book.
-ProgramResult RunExportOn(const fs::path& book, std::vector<std::string> args,
-                          const std::vector<std::string>& env = {}, bool asNobody = false) {
-    const std::string before = Snapshot(book);
-    args.push_back(book.string());
-    std::vector<std::string> all = {"QUORVEL_WAB_DLLPATH", "TZ=UTC"};
-    all.insert(all.end(), env.begin(), env.end());
-    std::string program = QUORVEL_EXPORT;
-    if (asNobody && ::geteuid() == 0) {
-        const fs::path bin = book.parent_path() / "bin";
-        program = (bin / fs::path(QUORVEL_EXPORT).filename()).string();
-        if (fs::create_directory(bin)) {
-            fs::copy_file(QUORVEL_EXPORT, program);
-            fs::copy_file(QUORVEL_WAB32, bin / fs::path(QUORVEL_WAB32).filename());
-        }
-        args.insert(args.begin(),
-                    {"--reuid=65534", "--regid=65534", "--clear-groups", "--", program});
-        program = "/usr/bin/setpriv";
-    }
-    ProgramResult r = RunProgram(program, args, all);
-    EXPECT_TRUE(Snapshot(book) == before) << book << " changed";
-    return r;
-}
-
-// Makes a book from JSON with `quorvel-book`.
 void MakeBook(const fs::path& book, const std::string& json) {
     WriteFile(book.string() + ".json", json);
-    const ProgramResult r =
-        RunProgram(QUORVEL_BOOK, {"create", "--force", book.string(), book.string() + ".json"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(RunProgram(QUORVEL_BOOK, {"create", "--force", book, book.string() + ".json"}).status,
+              0);
 }
 
 // A big-endian 16-bit field of an SQLite file: the page size at 16.
@@ -108,8 +66,8 @@ std::size_t U16(const std::string& bytes, std::size_t at) {
 
 std::size_t CountOf(const std::string& text, const std::string& needle) {
     std::size_t count = 0;
-    for (std::size_t at = text.find(needle); at != std::string::npos;
-         at = text.find(needle, at + needle.size())) {
+    for (std::size_t at = 0; (at = text.find(needle, at)) != std::string::npos;
+         at += needle.size()) {
         ++count;
     }
     return count;
@@ -118,17 +76,34 @@ std::size_t CountOf(const std::string& text, const std::string& needle) {
 class FaultsTest : public testing::Test {
   protected:
     void SetUp() override {
-        // Readable by the unprivileged user of the permission cases.
-        fs::permissions(m_dir.path(), fs::perms::owner_all | fs::perms::group_read |
-                                          fs::perms::group_exec | fs::perms::others_read |
-                                          fs::perms::others_exec);
+        fs::permissions(m_dir.path(), fs::perms(0755));  // for the unprivileged user
         MakeBook(m_book, kBookJson);
     }
 
-    // Runs quorvel-export with `args` and the book last; the book must not change.
-    ProgramResult Export(const std::vector<std::string>& args,
-                         const std::vector<std::string>& env = {}, bool asNobody = false) {
-        return RunExportOn(m_book, args, env, asNobody);
+    // Exports `book` (added after `args`) in UTC with the default library, `env`
+    // adding to that, and checks that the book stays as it was. `asNobody` runs
+    // it as the user "nobody" when this process is root, so that permissions
+    // apply, from copies beside the book: that user may not reach the build tree.
+    ProgramResult Export(std::vector<std::string> args, std::vector<std::string> env = {},
+                         bool asNobody = false, std::string book = "") {
+        book = book.empty() ? m_book.string() : book;
+        const std::string before = Snapshot(book);
+        args.push_back(book);
+        env.insert(env.begin(), {"QUORVEL_WAB_DLLPATH", "TZ=UTC"});
+        std::string program = QUORVEL_EXPORT;
+        if (asNobody && ::geteuid() == 0) {
+            program = Path("quorvel-export");
+            if (!fs::exists(program)) {
+                fs::copy_file(QUORVEL_EXPORT, program);
+                fs::copy_file(QUORVEL_WAB32, m_dir / fs::path(QUORVEL_WAB32).filename());
+            }
+            args.insert(args.begin(),
+                        {"--reuid=65534", "--regid=65534", "--clear-groups", "--", program});
+            program = "/usr/bin/setpriv";
+        }
+        ProgramResult r = RunProgram(program, args, env);
+        EXPECT_TRUE(Snapshot(book) == before) << book << " changed";
+        return r;
     }
 
     std::string Path(const std::string& name) const { return m_dir.File(name); }
@@ -142,37 +117,29 @@ class FaultsTest : public testing::Test {
 TEST_F(FaultsTest, OutputFaultsFailWithStatus3AndOneLine) {
     const std::string locked = Path("locked"), readOnly = Path("read-only.vcf");
     fs::create_directory(locked);
-    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
-                                fs::perms::others_exec);
+    fs::permissions(locked, fs::perms(0555));
     WriteFile(readOnly, "kept\r\n");
-    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::others_read);
+    fs::permissions(readOnly, fs::perms(0444));
     const std::string full = "cannot write /dev/full: No space left on device";
-    const std::string noFolder = Path("none/out.vcf");
     const struct {
         bool unprivileged;
         std::vector<std::string> args;  // all but the book
         std::string error;
     } cases[] = {
         {false, {"-o", "/dev/full"}, full},
-        {false, {"-f", "csv", "-o", "/dev/full"}, full},
         {true,
          {"-o", locked + "/out.vcf"},
          "cannot open " + locked + "/out.vcf: Permission denied"},
         {true, {"-o", readOnly}, "cannot open " + readOnly + ": Permission denied"},
-        {false, {"-o", m_dir.path()}, "cannot open " + m_dir.path().string() + ": Is a directory"},
-        {false, {"-o", noFolder}, "cannot open " + noFolder + ": No such file or directory"},
         {false, {"-f", "csv-split", "--header", "/dev/full", "-o", Path("data.csv")}, full},
         {false, {"-f", "csv-split", "--header", Path("header.csv"), "-o", "/dev/full"}, full},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.error);
         const ProgramResult r = Export(c.args, {}, c.unprivileged);
-        EXPECT_EQ(r.status, 3);
-        EXPECT_EQ(r.err, "quorvel-export: " + c.error + "\n");
+        EXPECT_EQ(std::to_string(r.status) + " " + r.err, "3 quorvel-export: " + c.error + "\n");
     }
     EXPECT_FALSE(fs::exists(locked + "/out.vcf"));
     EXPECT_EQ(ReadFile(readOnly), "kept\r\n");
-    EXPECT_FALSE(fs::exists(Path("none")));
     // No data file after a failed header; the header whole after a failed data file.
     EXPECT_FALSE(fs::exists(Path("data.csv")));
     EXPECT_EQ(CountOf(ReadFile(Path("header.csv")), "\r\n"), 1u);
@@ -180,8 +147,7 @@ TEST_F(FaultsTest, OutputFaultsFailWithStatus3AndOneLine) {
 
 // A book that cannot be opened: status 1, one line naming it and why, no
 // output. Valid SQLite files that are not books of this schema among them:
-// views (one endless), a trigger, a table without its integer key holding an
-// id twice.
+// an endless view, a table without its integer key holding an id twice.
 TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
     const std::string notABook =
         "WABOpen failed with code 0x8004011B (not an address book, or a damaged one)";
@@ -202,7 +168,6 @@ TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
         {[](const fs::path&) {}, "No such file or directory"},
         {[](const fs::path& f) { WriteFile(f, ""); }, notABook},
         {[&](const fs::path& f) { WriteFile(f, good.substr(0, good.size() / 2)); }, notABook},
-        {[](const fs::path& f) { WriteFile(f, "Name,E-mail\r\nAnn,a@b\r\n"); }, notABook},
         {[&](const fs::path& f) { WriteFile(f, std::string(100, '\xA5') + good.substr(100)); },
          notABook},
         {changed("DROP TABLE entries; CREATE VIEW entries AS WITH RECURSIVE c(x) AS (SELECT 1 "
@@ -210,16 +175,11 @@ TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
                  "object_type, 'n' AS display_name, randomblob(16) AS sort_key, x'' AS props "
                  "FROM c;"),
          notABook},
-        {changed("DROP TABLE book_format; CREATE VIEW book_format AS WITH RECURSIVE c(x) AS "
-                 "(SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT x AS schema_version FROM c "
-                 "ORDER BY x DESC;"),
-         notABook},
         {changed(
              "ALTER TABLE entries RENAME TO old; CREATE TABLE entries (id INTEGER, "
              "stored_order, object_type, display_name, sort_key, props); INSERT INTO "
              "entries SELECT * FROM old; INSERT INTO entries SELECT * FROM old; DROP TABLE old;"),
          notABook},
-        {changed("CREATE TRIGGER t AFTER INSERT ON entries BEGIN SELECT 1; END;"), notABook},
         {[](const fs::path& f) { fs::create_directory(f); }, "Is a directory"},
         {[](const fs::path& f) { ::mkfifo(f.c_str(), 0600); }, "a pipe or socket, not a file"},
         {[](const fs::path& f) { fs::create_symlink("/dev/zero", f); }, "a device, not a file"},
@@ -231,12 +191,10 @@ TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
         const std::string book = c.reason == "Not a directory"
                                      ? m_book.string() + "/x.wab"
                                      : Path("bad-" + std::to_string(&c - cases) + ".wab");
-        SCOPED_TRACE(book);
         c.make(book);
-        const ProgramResult r = RunExportOn(book, {"-o", Path("out.vcf")});
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err,
-                  "quorvel-export: cannot open address book " + book + ": " + c.reason + "\n");
+        const ProgramResult r = Export({"-o", Path("out.vcf")}, {}, false, book);
+        EXPECT_EQ(std::to_string(r.status) + " " + r.err,
+                  "1 quorvel-export: cannot open address book " + book + ": " + c.reason + "\n");
         EXPECT_FALSE(fs::exists(Path("out.vcf")));
     }
 }
@@ -264,43 +222,32 @@ TEST_F(FaultsTest, BookDeletedAfterOpeningExportsWhole) {
 }
 
 // The library named by QUORVEL_WAB_DLLPATH (a missing one and one without
-// WABOpen are the session's tests): a bad one is refused with the reason; a value too long for its
-// 260-byte buffer is never cut into another path, and the library is then loaded by its default
-// name.
+// WABOpen are the session's tests): a bad one is refused with the reason; a
+// value too long for its 260-byte buffer is never cut into another path, and
+// the library is then loaded by its default name.
 TEST_F(FaultsTest, LibrarySettingFaults) {
-    const fs::path text = Path("text.so");
+    const fs::path text = Path("text.so"), fifo = Path("fifo.so");
     WriteFile(text, "not a library\n");
-    const fs::path fifo = Path("fifo.so");
     ::mkfifo(fifo.c_str(), 0600);
-    struct Case {
-        const char* what;
-        std::string setting;
-        int status;
-        std::string errorStart;  // after "quorvel-export: cannot open address book BOOK: "
+    const std::string cannot =
+        "quorvel-export: cannot open address book " + m_book.string() + ": cannot load ";
+    // The setting, and the start of the one line said, or "" for a whole export.
+    const std::pair<std::string, std::string> cases[] = {
+        {text.string(), cannot + text.string() + ": "},
+        {fifo.string(), cannot + fifo.string() + ": a pipe or socket"},
+        {PathOfLength(QUORVEL_WAB32, 259), ""},
+        {PathOfLength(text, 260), ""},
     };
-    const Case cases[] = {
-        {"not a library", text.string(), 1, "cannot load " + text.string() + ": "},
-        {"a FIFO", fifo.string(), 1, "cannot load " + fifo.string() + ": a pipe or socket"},
-        {"259 bytes naming the library", PathOfLength(QUORVEL_WAB32, 259), 0, ""},
-        {"260 bytes", PathOfLength(text, 260), 0, ""},
-        {"10,000 bytes", PathOfLength(text, 10000), 0, ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [setting, error] : cases) {
         fs::remove(Path("out.vcf"));
         const ProgramResult r =
-            Export({"-q", "-o", Path("out.vcf")}, {"QUORVEL_WAB_DLLPATH=" + c.setting});
-        EXPECT_EQ(r.status, c.status);
-        if (c.status == 0) {
-            EXPECT_EQ(r.err, "");
-            EXPECT_EQ(ReadFile(Path("out.vcf")), kBookVCards);
-        } else {
-            const std::string start =
-                "quorvel-export: cannot open address book " + m_book.string() + ": ";
-            EXPECT_EQ(r.err.rfind(start + c.errorStart, 0), 0u) << r.err;
-            EXPECT_EQ(CountOf(r.err, "\n"), 1u) << r.err;
-            EXPECT_FALSE(fs::exists(Path("out.vcf")));
-        }
+            Export({"-q", "-o", Path("out.vcf")}, {"QUORVEL_WAB_DLLPATH=" + setting});
+        const std::string out = fs::exists(Path("out.vcf")) ? ReadFile(Path("out.vcf")) : "none";
+        EXPECT_EQ(std::to_string(r.status) + " " + r.err.substr(0, error.size()) + " " +
+                      std::to_string(CountOf(r.err, "\n")) + " lines, " + out,
+                  error.empty() ? "0  0 lines, " + std::string(kBookVCards)
+                                : "1 " + error + " 1 lines, none")
+            << setting;
     }
 }
 
@@ -317,15 +264,11 @@ TEST_F(FaultsTest, HugeContactsComeOutWhole) {
     }
     mails.replace(mails.size() - 23, 23, "EMAIL;PREF;INTERNET:addr-0\r\n");
     MakeBook(m_book, json + "]}]}]}");
-    ProgramResult r = Export({"-o", Path("out.vcf")});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(Export({"-q", "-o", Path("out.vcf")}).err, "");
     EXPECT_TRUE(ReadFile(Path("out.vcf")) ==
                 "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;Many Mails;;;\r\nFN:Many Mails\r\n" + mails +
                     "END:VCARD\r\n")
         << "the vCard file differs";
-    r = Export({"-f", "csv", "-o", Path("out.csv")});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(CountOf(ReadFile(Path("out.csv")), "addr-"), static_cast<std::size_t>(kAddresses));
 }
 
 // No output, however it is named, is the book being read: status 2, the book
@@ -337,8 +280,7 @@ TEST_F(FaultsTest, OutputIsNeverTheBook) {
     fs::copy_file(m_book, defaultBook);
     fs::create_symlink(m_book, Path("link.vcf"));
     fs::create_hard_link(m_book, Path("hard.vcf"));
-    const std::string book = m_book.string();
-    const std::string itIs = ": it is the address book being read\n";
+    const std::string before = Snapshot(m_book) + Snapshot(defaultBook);
     // Shell commands, "$0" the program and "$1" the book.
     const std::pair<std::string, std::string> cases[] = {
         {"exec \"$0\" -o " + defaultBook, defaultBook},
@@ -352,14 +294,13 @@ TEST_F(FaultsTest, OutputIsNeverTheBook) {
     };
     for (const auto& [script, named] : cases) {
         SCOPED_TRACE(script);
-        const std::string before = Snapshot(m_book), defaultBefore = Snapshot(defaultBook);
         const ProgramResult r =
-            RunProgram("/bin/sh", {"-c", script, QUORVEL_EXPORT, book},
+            RunProgram("/bin/sh", {"-c", script, QUORVEL_EXPORT, m_book.string()},
                        {"QUORVEL_WAB_DLLPATH", "HOME=" + home, "XDG_DATA_HOME"});
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.err, "quorvel-export: will not write " + named + itIs);
-        EXPECT_TRUE(Snapshot(m_book) == before);
-        EXPECT_TRUE(Snapshot(defaultBook) == defaultBefore);
+        EXPECT_EQ(
+            std::to_string(r.status) + " " + r.err,
+            "2 quorvel-export: will not write " + named + ": it is the address book being read\n");
+        EXPECT_TRUE(Snapshot(m_book) + Snapshot(defaultBook) == before) << "a book changed";
         EXPECT_FALSE(fs::exists(Path("d.csv")));
     }
 }
@@ -372,8 +313,7 @@ TEST_F(FaultsTest, FileColonNamesAFile) {
         "/bin/sh",
         {"-c", "cd \"$1\" && exec \"$0\" --list file:uri.wab", QUORVEL_EXPORT, m_dir.path()},
         {"QUORVEL_WAB_DLLPATH"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "0\tAnn Able\n1\tBob Baker\n");
+    EXPECT_EQ(std::to_string(r.status) + r.err + r.out, "00\tAnn Able\n1\tBob Baker\n");
 }
 
 // An export stopped by a signal (here the file-size limit) leaves the old
@@ -398,35 +338,15 @@ TEST_F(FaultsTest, InterruptedExportKeepsThePreviousFile) {
 TEST_F(FaultsTest, NoDamagedByteLosesAContactQuietly) {
     const std::string good = ReadFile(m_book);
     const std::size_t pageSize = U16(good, 16);
-    std::vector<std::size_t> pages;
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(m_book.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "SELECT rootpage FROM sqlite_schema WHERE tbl_name = 'entries'", -1,
-                       &stmt, nullptr);
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        pages.push_back(static_cast<std::size_t>(sqlite3_column_int(stmt, 0)));
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    ASSERT_EQ(pages.size(), 2u);
-    ASSERT_EQ(good.size(), 4 * pageSize) << "each tree should be one page";
-
-    // The library stays loaded across the runs, which happen in this process.
-    ::setenv("QUORVEL_WAB_DLLPATH", QUORVEL_WAB32, 1);
-    void* library = ::dlopen(QUORVEL_WAB32, RTLD_NOW);
-    ASSERT_NE(library, nullptr);
+    ::setenv("QUORVEL_WAB_DLLPATH", QUORVEL_WAB32, 1);  // the runs happen in this process
     std::FILE* sink = std::fopen("/dev/null", "w");
-    ExportOptions options;
-    options.book = Path("damaged.wab");
-    options.output = Path("damaged.vcf");
-    options.quiet = true;
-    int quietLosses = 0;
+    const ExportOptions options =
+        ParseExportOptions({"-q", "-o", Path("damaged.vcf"), Path("damaged.wab")}).options;
+    std::string quietLosses;  // the damaged bytes
     int told = 0;
-    for (std::size_t page : pages) {
-        // The page's unused middle, between its cell pointers and its cells,
-        // is left out: nothing reads it.
-        const std::size_t start = (page - 1) * pageSize;
+    // Every page but the schema's, the first; a page's unused middle, between its
+    // cell pointers and its cells, is left out: nothing reads it.
+    for (std::size_t start = pageSize; start < good.size(); start += pageSize) {
         const std::size_t unusedFrom = start + 8 + 2 * U16(good, start + 3);
         const std::size_t unusedTo = start + U16(good, start + 5);
         for (std::size_t at = start; at < start + pageSize; ++at) {
@@ -440,16 +360,13 @@ TEST_F(FaultsTest, NoDamagedByteLosesAContactQuietly) {
             if (RunExportCommand(options, sink, sink) != 0) {
                 ++told;
             } else if (CountOf(ReadFile(options.output), "BEGIN:VCARD") != 2) {
-                ADD_FAILURE() << "byte " << at << " lost a contact with status 0";
-                if (++quietLosses == 5) {
-                    break;
-                }
+                quietLosses += std::to_string(at) + " ";
             }
         }
     }
     std::fclose(sink);
-    ::dlclose(library);
     ::unsetenv("QUORVEL_WAB_DLLPATH");
+    EXPECT_EQ(quietLosses, "") << "lost a contact with status 0";
     EXPECT_GT(told, 0);
 }
 
