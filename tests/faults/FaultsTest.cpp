@@ -131,6 +131,10 @@ TEST_F(FaultsTest, OutputFaultsFailWithStatus3AndOneLine) {
          {"-o", locked + "/out.vcf"},
          "cannot open " + locked + "/out.vcf: Permission denied"},
         {true, {"-o", readOnly}, "cannot open " + readOnly + ": Permission denied"},
+        {false, {"-o", m_dir.path()}, "cannot open " + m_dir.path().string() + ": Is a directory"},
+        {false,
+         {"-o", Path("none/out.vcf")},
+         "cannot open " + Path("none/out.vcf") + ": No such file or directory"},
         {false, {"-f", "csv-split", "--header", "/dev/full", "-o", Path("data.csv")}, full},
         {false, {"-f", "csv-split", "--header", Path("header.csv"), "-o", "/dev/full"}, full},
     };
@@ -140,6 +144,7 @@ TEST_F(FaultsTest, OutputFaultsFailWithStatus3AndOneLine) {
     }
     EXPECT_FALSE(fs::exists(locked + "/out.vcf"));
     EXPECT_EQ(ReadFile(readOnly), "kept\r\n");
+    EXPECT_FALSE(fs::exists(Path("none")));
     // No data file after a failed header; the header whole after a failed data file.
     EXPECT_FALSE(fs::exists(Path("data.csv")));
     EXPECT_EQ(CountOf(ReadFile(Path("header.csv")), "\r\n"), 1u);

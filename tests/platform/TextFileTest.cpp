@@ -44,6 +44,18 @@ TEST(TextFileTest, WritesStringsLargerThanItsBufferWhole) {
     EXPECT_EQ(ReadFile(path), written + written + written);
 }
 
+TEST(TextFileTest, OpenFailuresTellThePathAndTheReason) {
+    TempDir dir;
+    for (const auto& [path, reason] :
+         {std::pair{dir.File("none/out.txt"), "No such file or directory"},
+          std::pair{dir.path().string(), "Is a directory"}}) {
+        TextFile file;
+        FileError error("", 0);
+        EXPECT_FALSE(file.Open(path, &error));
+        EXPECT_STREQ(error.what(), (path + ": " + reason).c_str());
+    }
+}
+
 TEST(TextFileTest, FileHeldByAnotherWriterIsNotOpenedNorEmptied) {
     TempDir dir;
     const std::string path = dir.File("held.txt");
