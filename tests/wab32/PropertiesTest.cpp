@@ -18,11 +18,9 @@ constexpr const char* kEveryType = R"({"entries": [{"type": "mailuser", "props":
   {"tag": "0x3A44001E", "value": ""},
   {"tag": "0x3A56101E", "values": ["a@x.example", "", "A@X.EXAMPLE"]},
   {"tag": "0x3A420040", "filetime": "0x01BE37D1A2B3C4D5"},
-  {"tag": "0x3A420040", "filetime": "116501328000000000"},
   {"tag": "0x0FF90102", "hex": "00FF0010"},
   {"tag": "0x0FF80102", "hex": ""},
   {"tag": "0x3FFD0003", "int": -7},
-  {"tag": "0x3FFC0003", "int": 4294967295},
   {"tag": "0x3A56101E", "values": []},
   {"tag": "0x3A06001E", "value": "Second given name"}
 ]}]})";
@@ -53,11 +51,9 @@ TEST_F(PropertiesTest, ReadsEveryTypeExactlyAndLeavesTheBookUntouched) {
                                                 "3A44001E ",
                                                 "3A56101E a@x.example||A@X.EXAMPLE|",
                                                 "3A420040 " + std::to_string(0x01BE37D1A2B3C4D5ull),
-                                                "3A420040 116501328000000000",
                                                 "0FF90102 00FF0010",
                                                 "0FF80102 ",
                                                 "3FFD0003 -7",
-                                                "3FFC0003 -1",
                                                 "3A56101E ",
                                                 "3A06001E Second given name"};
         EXPECT_EQ(entry.props, expected);

@@ -12,10 +12,7 @@
 
 namespace wabtest {
 
-using testing_support::ProgramResult;
-using testing_support::ReadFile;
-using testing_support::TempDir;
-using testing_support::WriteFile;
+using namespace testing_support;
 
 // WABOpen of the built libwab32.so.
 LPWABOPEN WabOpen();
