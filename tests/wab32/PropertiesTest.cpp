@@ -74,13 +74,12 @@ TEST_F(PropertiesTest, ReadsEveryTypeExactlyAndLeavesTheBookUntouched) {
 
 // Damage found in a row or an entry fails that call with a code.
 TEST_F(PropertiesTest, DamagedEntriesFailTheCall) {
-    // SQL, then the codes of listing and of reading the entry.
+    // SQL, then the codes of listing and of reading the entry: a record whose
+    // length runs past the end of the blob; empty text, not a blob, which is no
+    // properties and not damage; a row id that no entry id can hold.
     const std::tuple<const char*, HRESULT, HRESULT> cases[] = {
-        // A record whose length runs past the end of the blob.
         {"UPDATE entries SET props = x'1E00063AFF000000414243'", S_OK, MAPI_E_CORRUPT_DATA},
-        // Empty text, not a blob: no properties, not damage.
         {"UPDATE entries SET props = ''", S_OK, S_OK},
-        // A row id that no entry id can hold.
         {"UPDATE entries SET id = 4294967296", MAPI_E_CORRUPT_DATA, S_OK},
     };
     for (const auto& [sql, listed, read] : cases) {
