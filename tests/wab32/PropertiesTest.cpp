@@ -44,7 +44,6 @@ TEST_F(PropertiesTest, ReadsEveryTypeExactlyAndLeavesTheBookUntouched) {
         const std::vector<BYTE> id = opened.ListAll().at(0).entryId;
         const EntryProps entry = opened.Read(id);
         ASSERT_EQ(entry.hr, S_OK);
-        EXPECT_EQ(entry.type, MAPI_MAILUSER);
         const std::vector<std::string> expected{"3A06001E Zo\xC3\xAB",
                                                 "3001001E \x80\xFF\r\n\r\n\xC3\xA9",
                                                 "3004001E line 1\r\nline 2\rline 3\n",
