@@ -18,23 +18,9 @@ extern "C" HRESULT WABOpen(IAddrBook** lppAdrBook, IWABObject** lppWABObject, WA
 
 namespace {
 
-void ReadEntry(IAddrBook* book, IWABObject* allocator, const SBinary& id) {
-    ULONG type = 0, count = 0;
-    IUnknown* object = nullptr;
-    if (FAILED(book->OpenEntry(id.cb, id.lpb, nullptr, 0, &type, &object))) {
-        Check(object == nullptr);
-        return;
-    }
-    SPropValue* values = nullptr;
-    const HRESULT hr = dynamic_cast<IMAPIProp*>(object)->GetProps(nullptr, 0, &count, &values);
-    Check(FAILED(hr) ? values == nullptr && count == 0 : values != nullptr || count == 0);
-    allocator->FreeBuffer(values);
-    object->Release();
-}
-
 // Lists the rows one a call, as the session does, and reads each entry.
 void ListAndRead(IAddrBook* book, IWABObject* allocator) {
-    ULONG cb = 0, type = 0;
+    ULONG cb = 0, type = 0, count = 0;
     ENTRYID* pab = nullptr;
     IUnknown* object = nullptr;
     Check(book->GetPAB(&cb, &pab) == S_OK);
@@ -47,7 +33,19 @@ void ListAndRead(IAddrBook* book, IWABObject* allocator) {
         while (!FAILED(table->QueryRows(1, 0, &rows)) && rows->cRows == 1) {
             const SRow& row = rows->aRow[0];
             Check(row.cValues == 3 && row.lpProps[1].ulPropTag == PR_ENTRYID);
-            ReadEntry(book, allocator, row.lpProps[1].Value.bin);
+            const SBinary& id = row.lpProps[1].Value.bin;
+            IUnknown* entry = nullptr;
+            SPropValue* values = nullptr;
+            if (FAILED(book->OpenEntry(id.cb, id.lpb, nullptr, 0, &type, &entry))) {
+                Check(entry == nullptr);
+            } else {
+                const HRESULT hr =
+                    dynamic_cast<IMAPIProp*>(entry)->GetProps(nullptr, 0, &count, &values);
+                Check(FAILED(hr) ? values == nullptr && count == 0
+                                 : values != nullptr || count == 0);
+                allocator->FreeBuffer(values);
+                entry->Release();
+            }
             allocator->FreeBuffer(row.lpProps);
             allocator->FreeBuffer(rows);
         }

@@ -8,6 +8,7 @@
 #include "core/ValueEncoding.h"
 #include "tests/support/TestSupport.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -39,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto text = [&] {
         std::string t;
         for (std::size_t length = byte(); t.size() < length && at < size;) {
-            const char c = static_cast<char>(byte());
-            t += c == '\0' ? '\r' : c;
+            t += static_cast<char>(byte());
         }
+        std::replace(t.begin(), t.end(), '\0', '\r');
         return t;
     };
     std::deque<std::string> strings;
@@ -72,18 +73,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     testing_support::RecordingFile vcard;
     WriteVCard(vcard, props.data(), static_cast<ULONG>(props.size()));
-    const std::string& card = vcard.text();
-    Check(card.rfind("BEGIN:VCARD\nVERSION:2.1\nN:", 0) == 0);
-    Check(card.size() >= 10 && card.compare(card.size() - 10, 10, "END:VCARD\n") == 0);
-    Check(!quotedPrintableMode);
+    Check(vcard.text().starts_with("BEGIN:VCARD\nVERSION:2.1\nN:") &&
+          vcard.text().ends_with("END:VCARD\n") && !quotedPrintableMode);
 
     ContactRecord record;
     EmailList otherEmails;
     BuildContactRecord(props.data(), static_cast<ULONG>(props.size()), record, otherEmails);
     testing_support::RecordingFile row;
     WriteCsvRow(row, record, otherEmails);
-    Check(otherEmails.IsEmpty());
-    Check(row.text().size() >= 2 && row.text().front() == '"' &&
-          row.text().compare(row.text().size() - 2, 2, "\"\n") == 0);
+    Check(otherEmails.IsEmpty() && row.text().size() >= 2 && row.text().starts_with('"') &&
+          row.text().ends_with("\"\n"));
     return 0;
 }

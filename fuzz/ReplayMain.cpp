@@ -17,8 +17,7 @@ int main(int argc, char** argv) {
         for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
             std::ifstream in(entry.path(), std::ios::binary);
             const std::string bytes(std::istreambuf_iterator<char>(in), {});
-            std::printf("replay %s (%zu bytes)\n", entry.path().c_str(), bytes.size());
-            std::fflush(stdout);
+            std::fprintf(stderr, "replay %s (%zu bytes)\n", entry.path().c_str(), bytes.size());
             LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                    bytes.size());
             ++replayed;

@@ -25,10 +25,8 @@ std::vector<std::string> Cards(std::string_view text, std::size_t piece) {
         }
         seen.push_back(std::move(summary));
     });
-    while (!text.empty()) {
-        const std::size_t n = piece < text.size() ? piece : text.size();
-        splitter.Feed(text.substr(0, n));
-        text.remove_prefix(n);
+    for (std::size_t at = 0; at < text.size(); at += piece) {
+        splitter.Feed(text.substr(at, piece));
     }
     splitter.Finish();
     return seen;

@@ -1,7 +1,5 @@
 #include "WabTestSupport.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -20,21 +18,16 @@ constexpr const char* kEveryType = R"({"entries": [{"type": "mailuser", "props":
   {"tag": "0x3A44001E", "value": ""},
   {"tag": "0x3A56101E", "values": ["a@x.example", "", "A@X.EXAMPLE"]},
   {"tag": "0x3A420040", "filetime": "0x01BE37D1A2B3C4D5"},
-  {"tag": "0x3A420040", "filetime": "116501328000000000"},
   {"tag": "0x0FF90102", "hex": "00FF0010"},
   {"tag": "0x0FF80102", "hex": ""},
   {"tag": "0x3FFD0003", "int": -7},
-  {"tag": "0x3FFC0003", "int": 4294967295},
   {"tag": "0x3A56101E", "values": []},
   {"tag": "0x3A06001E", "value": "Second given name"}
 ]}]})";
 
 // The file's bytes and modification time, and the number of files beside it.
 auto StateOf(const fs::path& file) {
-    struct stat st {};
-    stat(file.c_str(), &st);
-    return std::make_tuple(ReadFile(file), st.st_mtim.tv_sec, st.st_mtim.tv_nsec,
-                           FilesIn(file.parent_path()));
+    return std::make_tuple(ReadFile(file), fs::last_write_time(file), FilesIn(file.parent_path()));
 }
 
 class PropertiesTest : public ::testing::Test {
@@ -48,58 +41,44 @@ TEST_F(PropertiesTest, ReadsEveryTypeExactlyAndLeavesTheBookUntouched) {
     {
         OpenedBook opened(m_file);
         ASSERT_EQ(opened.hr, S_OK);
-        const EntryProps entry = opened.Read(opened.ListAll().at(0).entryId);
+        const std::vector<BYTE> id = opened.ListAll().at(0).entryId;
+        const EntryProps entry = opened.Read(id);
         ASSERT_EQ(entry.hr, S_OK);
-        EXPECT_EQ(entry.type, MAPI_MAILUSER);
-        const std::vector<std::string> expected{
-            "3A06001E Zo\xC3\xAB",
-            "3001001E \x80\xFF\r\n\r\n\xC3\xA9",
-            "3004001E line 1\r\nline 2\rline 3\n",
-            "3A44001E ",
-            "3A56101E a@x.example||A@X.EXAMPLE|",
-            "3A420040 " + std::to_string(0x01BE37D1A2B3C4D5ull),
-            "3A420040 116501328000000000",
-            "0FF90102 00FF0010",
-            "0FF80102 ",
-            "3FFD0003 -7",
-            "3FFC0003 -1",
-            "3A56101E ",
-            "3A06001E Second given name",
-        };
-        EXPECT_EQ(entry.Shown(), expected);
+        const std::vector<std::string> expected{"3A06001E Zo\xC3\xAB",
+                                                "3001001E \x80\xFF\r\n\r\n\xC3\xA9",
+                                                "3004001E line 1\r\nline 2\rline 3\n",
+                                                "3A44001E ",
+                                                "3A56101E a@x.example||A@X.EXAMPLE|",
+                                                "3A420040 " + std::to_string(0x01BE37D1A2B3C4D5ull),
+                                                "0FF90102 00FF0010",
+                                                "0FF80102 ",
+                                                "3FFD0003 -7",
+                                                "3A56101E ",
+                                                "3A06001E Second given name"};
+        EXPECT_EQ(entry.props, expected);
+        // A tag list selects, reports missing ones, and a type-less tag gives
+        // the last of a repeated property.
+        const ULONG tags[] = {0x3FFD0003, 0x3A11001E, PROP_TAG(0, 0x3A06)};
+        const SPropTagArray list{3, tags};
+        const EntryProps some = opened.Read(id, &list);
+        EXPECT_EQ(some.hr, MAPI_W_ERRORS_RETURNED);
+        const std::vector<std::string> selected{"3FFD0003 -7", "3A11000A -2147221233",
+                                                "3A06001E Second given name"};
+        EXPECT_EQ(some.props, selected);
         // While the book is open, no journal or other file appears beside it.
-        EXPECT_EQ(FilesIn(m_dir.path()), std::get<3>(before));
+        EXPECT_EQ(FilesIn(m_dir.path()), std::get<2>(before));
     }
     EXPECT_EQ(StateOf(m_file), before);
 }
 
-TEST_F(PropertiesTest, TagListSelectsAndReportsMissingOnes) {
-    OpenedBook opened(m_file);
-    ASSERT_EQ(opened.hr, S_OK);
-    const ULONG tags[] = {0x3FFD0003, 0x3A11001E, PROP_TAG(0, 0x3A06)};
-    const SPropTagArray list{3, tags};
-    const EntryProps entry = opened.Read(opened.ListAll().at(0).entryId, &list);
-    EXPECT_EQ(entry.hr, MAPI_W_ERRORS_RETURNED);
-    // A type-less tag gives the last of a repeated property.
-    const std::vector<std::string> expected{"3FFD0003 -7", "3A11000A -2147221233",
-                                            "3A06001E Second given name"};
-    EXPECT_EQ(entry.Shown(), expected);
-    // Without a QApplication the details window cannot be shown: a failing code.
-    std::uintptr_t window = 0;
-    EXPECT_LT(opened.book->Details(&window, nullptr, nullptr, 8, opened.ListAll()[0].entryId.data(),
-                                   nullptr, nullptr, nullptr, 0),
-              0);
-}
-
 // Damage found in a row or an entry fails that call with a code.
 TEST_F(PropertiesTest, DamagedEntriesFailTheCall) {
-    // SQL, then the codes of listing and of reading the entry.
+    // SQL, then the codes of listing and of reading the entry: a record whose
+    // length runs past the end of the blob; empty text, not a blob, which is no
+    // properties and not damage; a row id that no entry id can hold.
     const std::tuple<const char*, HRESULT, HRESULT> cases[] = {
-        // A record whose length runs past the end of the blob.
         {"UPDATE entries SET props = x'1E00063AFF000000414243'", S_OK, MAPI_E_CORRUPT_DATA},
-        // Empty text, not a blob: no properties, not damage.
         {"UPDATE entries SET props = ''", S_OK, S_OK},
-        // A row id that no entry id can hold.
         {"UPDATE entries SET id = 4294967296", MAPI_E_CORRUPT_DATA, S_OK},
     };
     for (const auto& [sql, listed, read] : cases) {
@@ -109,17 +88,12 @@ TEST_F(PropertiesTest, DamagedEntriesFailTheCall) {
         ExecSql(file, sql);
         OpenedBook opened(file);
         ASSERT_EQ(opened.hr, S_OK);
-        IMAPITable* table = opened.ContentsTable();
-        SRowSet* rows = nullptr;
-        EXPECT_EQ(table->QueryRows(1, 0, &rows), listed);
-        if (rows != nullptr) {
-            const SBinary& id = rows->aRow[0].lpProps[1].Value.bin;
-            const EntryProps entry = opened.Read({id.lpb, id.lpb + id.cb});
+        for (const ListedRow& row : opened.ListAll()) {
+            const EntryProps entry = opened.Read(row.entryId);
             EXPECT_EQ(entry.hr, read);
-            EXPECT_EQ(entry.count, 0u);
-            FreeRows(opened.wab, rows);
+            EXPECT_TRUE(entry.props.empty());
         }
-        table->Release();
+        EXPECT_EQ(opened.listEnd, listed);
     }
 }
 
@@ -133,24 +107,11 @@ TEST(DamagedBookTest, DamageFoundWhileReadingIsAFailingCode) {
     bytes.replace(bytes.size() / 2, 256 * 1024, 256 * 1024, '\xA5');
     WriteFile(file, bytes);
     OpenedBook opened(file);
-    if (opened.hr != S_OK) {
-        EXPECT_LT(opened.hr, 0);
-        return;
+    bool failed = FAILED(opened.hr);
+    for (const ListedRow& row : failed ? std::vector<ListedRow>{} : opened.ListAll()) {
+        failed = failed || FAILED(opened.Read(row.entryId).hr);
     }
-    IMAPITable* table = opened.ContentsTable();
-    bool failed = false;
-    for (bool more = true; more && !failed;) {
-        SRowSet* rows = nullptr;
-        failed = FAILED(table->QueryRows(1, 0, &rows));
-        more = !failed && rows->cRows == 1;
-        if (more) {
-            const SBinary& id = rows->aRow[0].lpProps[1].Value.bin;
-            failed = FAILED(opened.Read({id.lpb, id.lpb + id.cb}).hr);
-        }
-        FreeRows(opened.wab, rows);
-    }
-    table->Release();
-    EXPECT_TRUE(failed);
+    EXPECT_TRUE(failed || FAILED(opened.listEnd));
 }
 
 }  // namespace

@@ -35,14 +35,8 @@ TEST(VCardReaderTest, DecodesAndMapsValues) {
         {"NOTE;QUOTED-PRINTABLE:x=\ny=\nEND", kComment, "xyEND"},
         {"NOTE;ENCODING=QUOTED-PRINTABLE:1 = 2=3D3=0a", kComment, "1 = 2=3\r\n"},
         {"TITLE:a\\,b\\;c\\\\d\\ne\\x", kTitle, "a,b;c\\d\r\ne\\x"},
-        {"TITLE:a\x06"
-         "b\rc",
-         kTitle, "a\r\nb\r\nc"},
-        {"NOTE;ENCODING=QUOTED-PRINTABLE:a\x06"
-         "b",
-         kComment,
-         "a\x06"
-         "b"},
+        {"TITLE:a\006b\rc", kTitle, "a\r\nb\r\nc"},
+        {"NOTE;ENCODING=QUOTED-PRINTABLE:a\006b", kComment, "a\006b"},
         {"TITLE:a\nb", kTitle, "a\nb"},
         {"ADR;TYPE=home:;;a\\;b;c\nADR:;;second", kHomeStreet, "a;b"},
         {"TEL;HOME:1\ntel:2", kHomePhone, "1"},

@@ -7,22 +7,15 @@
 
 #include <filesystem>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace wabtest {
 
-using testing_support::ProgramResult;
-using testing_support::ReadFile;
-using testing_support::TempDir;
-using testing_support::WriteFile;
+using namespace testing_support;
 
-// WABOpen of the built libwab32.so; the test fails if it is missing.
+// WABOpen of the built libwab32.so.
 LPWABOPEN WabOpen();
-// Opens `path` ("" for the default book); returns the result code.
-HRESULT OpenBook(const std::string& path, IAddrBook** book, IWABObject** wab);
-
 inline ProgramResult RunBookTool(const std::vector<std::string>& args) {
     return testing_support::RunProgram(QUORVEL_BOOK_PATH, args);
 }
@@ -37,8 +30,9 @@ inline std::ptrdiff_t FilesIn(const std::filesystem::path& dir) {
 // Each property as "TAG value": strings to their terminating zero, binaries
 // in hex, lists with "|" after each value, other types in decimal.
 std::vector<std::string> Show(const SPropValue* props, ULONG count);
-// Frees a row set and its rows.
-void FreeRows(IWABObject* wab, SRowSet* rows);
+
+// The personal address book's entry id, as GetPAB gives it.
+inline const std::vector<BYTE> kPabId{'Q', 'W', 'B', 'P', 0, 0, 0, 0};
 
 struct ListedRow {
     std::string name;
@@ -46,13 +40,11 @@ struct ListedRow {
     ULONG objectType = 0;
 };
 
-// An entry's properties read with OpenEntry and GetProps; `hr` is the first failure.
+// An entry's type and properties (as Show gives them); `hr` is the first failure.
 struct EntryProps {
     HRESULT hr = S_OK;
     ULONG type = 0;
-    ULONG count = 0;
-    std::shared_ptr<SPropValue> values;  // freed with FreeBuffer
-    std::vector<std::string> Shown() const { return Show(values.get(), count); }
+    std::vector<std::string> props;
 };
 
 // A book opened with WABOpen (`hr`), released at the end of its scope.
@@ -60,14 +52,12 @@ struct OpenedBook {
     IAddrBook* book = nullptr;
     IWABObject* wab = nullptr;
     HRESULT hr;
-    explicit OpenedBook(const std::filesystem::path& path) : hr(OpenBook(path, &book, &wab)) {}
-    OpenedBook(const OpenedBook&) = delete;
-    OpenedBook& operator=(const OpenedBook&) = delete;
+    HRESULT listEnd = S_OK;  // the code that ended the last ListAll
+    explicit OpenedBook(const std::filesystem::path& path);
     ~OpenedBook();
-    std::vector<BYTE> PabId();
-    // The personal address book's contents table (null on failure).
-    IMAPITable* ContentsTable();
-    // Every row as the session lists them: the three columns, one row a call.
+    IMAPITable* ContentsTable();  // the personal address book's
+    void FreeRows(SRowSet* rows);
+    // The rows as the session lists them: one a call, the table's first columns.
     std::vector<ListedRow> ListAll();
     EntryProps Read(const std::vector<BYTE>& id, const SPropTagArray* tags = nullptr);
 };
