@@ -17,8 +17,7 @@ std::string Drawn(bool draw, long long total, int positions) {
     progress.SetPos(0);
     std::string text(static_cast<std::size_t>(std::ftell(stream)), '\0');
     std::rewind(stream);
-    const std::size_t got = std::fread(text.data(), 1, text.size(), stream);
-    text.resize(got);
+    text.resize(std::fread(text.data(), 1, text.size(), stream));
     std::fclose(stream);
     return text;
 }
