@@ -1,7 +1,5 @@
-// Encodes arbitrary values in both modes: no CR is left and no break ends a
-// value; apart from line breaks the text is kept; quoted-printable mode is
-// the plain result with each break written "=0D=0A". (The exact breaks are
-// the encoder tests' table.)
+// Arbitrary values in both modes: no CR left, no break at the end, the text
+// kept; quoted-printable is the plain result with each break as "=0D=0A".
 #include "FuzzCheck.h"
 #include "core/ValueEncoding.h"
 

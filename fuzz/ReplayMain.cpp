@@ -1,6 +1,5 @@
-// Runs a fuzz target's entry point once on every file in the folders named on
-// the command line, so that the ordinary test builds replay the seed corpus
-// and the inputs that once failed.
+// Runs a fuzz target once on every file of the folders named, so that the test
+// builds replay the seed corpus and the inputs that once failed.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,5 @@
-// Reads arbitrary text as a vCard file, fed in pieces of sizes the input
-// chooses, so that line ends and cards fall across every boundary: each card
-// is mapped or counted as unreadable, and the same text read in one piece
-// gives the same cards.
+// Arbitrary text read as a vCard file in pieces the input sizes: each card is
+// mapped or counted unreadable, the same as when the text is read whole.
 #include "FuzzCheck.h"
 #include "wab32/vcard/VCardBook.h"
 #include "wab32/vcard/VCardCard.h"

@@ -220,9 +220,8 @@ TEST_F(AddressBookSessionTest, SelectEntryAndShowDetailsFollowTheSelection) {
     EXPECT_EQ(m_book.state().detailsId, m_book.state().entries[1].id);
 }
 
-// No current entry; Anna twice (the second read frees the first array, or a
-// block is left at the end); Bert, who cannot be opened, leaves Anna's array;
-// Cleo's GetProps gives no array, so none is held.
+// No current entry; Anna twice (the second read frees the first array); Bert,
+// who cannot be opened, leaves Anna's; Cleo's GetProps gives no array.
 TEST_F(AddressBookSessionTest, ReadPropertiesTellsWhetherItRead) {
     Fill();
     m_book.state().entries[1].failOpen = true;
@@ -235,9 +234,8 @@ TEST_F(AddressBookSessionTest, ReadPropertiesTellsWhetherItRead) {
     EXPECT_EQ(got, "0, read 2 Anna, read 2 Anna, 2 Anna, 0");
 }
 
-// With no room on the local heap there is no current entry afterwards: no
-// details window, and the previous array stays. The session ends holding ids and
-// properties, which the teardown finds freed before the allocator is released.
+// With no room on the local heap there is no current entry: no details window,
+// the previous array stays, and the teardown finds all freed before the allocator.
 TEST_F(AddressBookSessionTest, AFailedCopyLeavesNoCurrentEntry) {
     Fill();
     m_list.SetItemSelected(0, true);

@@ -15,14 +15,6 @@ namespace fs = std::filesystem;
 
 using testing_support::ReadFile;
 
-std::string Contents(std::FILE* stream) {
-    std::fflush(stream);
-    std::string text(static_cast<std::size_t>(std::ftell(stream)), '\0');
-    std::rewind(stream);
-    text.resize(std::fread(text.data(), 1, text.size(), stream));
-    return text;
-}
-
 std::string VCard(const std::string& name) {
     return "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;given " + name + ";;;\r\nFN:" + name +
            "\r\nEND:VCARD\r\n";
@@ -51,8 +43,8 @@ class ExportCommandTest : public testing::Test {
         std::FILE* out = outPath.empty() ? std::tmpfile() : std::fopen(outPath.c_str(), "a");
         std::FILE* err = std::tmpfile();
         const int status = RunExportCommand(parsed.options, out, err);
-        m_out = outPath.empty() ? Contents(out) : "";
-        m_err = Contents(err);
+        m_out = outPath.empty() ? testing_support::ReadStream(out) : "";
+        m_err = testing_support::ReadStream(err);
         std::fclose(out);
         std::fclose(err);
         return status;

@@ -77,14 +77,4 @@ TEST(ExportOptionsTest, AcceptsTheDocumentedFormsAndRejectsUsageErrors) {
     }
 }
 
-TEST(ExportOptionsTest, HelpNamesEveryOptionAndExitStatus) {
-    const std::string help = ExportHelpText();
-    for (const char* word :
-         {"-f, --format", "-o, --output", "--header", "-s, --select", "-n, --name", "shell pattern",
-          "-q, --quiet", "--list", "-h, --help", "--version", "vcard", "csv-split", "  0  ",
-          "  1  ", "  2  ", "  3  "}) {
-        EXPECT_NE(help.find(word), std::string::npos) << word;
-    }
-}
-
 }  // namespace

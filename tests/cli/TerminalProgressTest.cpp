@@ -1,4 +1,5 @@
 #include "cli/TerminalProgress.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +16,7 @@ std::string Drawn(bool draw, long long total, int positions) {
         progress.SetPos(i);
     }
     progress.SetPos(0);
-    std::string text(static_cast<std::size_t>(std::ftell(stream)), '\0');
-    std::rewind(stream);
-    text.resize(std::fread(text.data(), 1, text.size(), stream));
+    const std::string text = testing_support::ReadStream(stream);
     std::fclose(stream);
     return text;
 }

@@ -17,9 +17,8 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-// A list whose first `count` items are the contacts a to e (display names
-// their names), the book they come from and a progress bar: every call is
-// logged. An entry in `unreadable` fails to read; a null item has no entry.
+// A list of the first `count` of contacts a to e, their book and a progress bar,
+// logging every call. An `unreadable` entry fails to read; a null item has none.
 struct Book : ListControl, ContactSource, ProgressControl {
     Log log;
     EntryRef refs[5]{};

@@ -80,10 +80,8 @@ class FaultsTest : public testing::Test {
         MakeBook(m_book, kBookJson);
     }
 
-    // Exports `book` (added after `args`) in UTC with the default library, `env`
-    // adding to that, and checks that the book stays as it was. `asNobody` runs
-    // it as the user "nobody" when this process is root, so that permissions
-    // apply, from copies beside the book: that user may not reach the build tree.
+    // Exports `book` (after `args`) in UTC and checks that it stays as it was; as
+    // "nobody" when root, from copies beside the book, so that permissions apply.
     ProgramResult Export(std::vector<std::string> args, std::vector<std::string> env = {},
                          bool asNobody = false, std::string book = "") {
         book = book.empty() ? m_book.string() : book;
@@ -150,9 +148,8 @@ TEST_F(FaultsTest, OutputFaultsFailWithStatus3AndOneLine) {
     EXPECT_EQ(CountOf(ReadFile(Path("header.csv")), "\r\n"), 1u);
 }
 
-// A book that cannot be opened: status 1, one line naming it and why, no
-// output. Valid SQLite files that are not books of this schema among them:
-// an endless view, a table without its integer key holding an id twice.
+// A book that cannot be opened: status 1, one line naming it and why, no output;
+// among them SQLite files not of the schema (an endless view, a keyless table).
 TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
     const std::string notABook =
         "WABOpen failed with code 0x8004011B (not an address book, or a damaged one)";
@@ -226,10 +223,8 @@ TEST_F(FaultsTest, BookDeletedAfterOpeningExportsWhole) {
     EXPECT_EQ(ReadFile(Path("out.vcf")), kBookVCards);
 }
 
-// The library named by QUORVEL_WAB_DLLPATH (a missing one and one without
-// WABOpen are the session's tests): a bad one is refused with the reason; a
-// value too long for its 260-byte buffer is never cut into another path, and
-// the library is then loaded by its default name.
+// A bad QUORVEL_WAB_DLLPATH is refused with its reason; one too long for the
+// 260-byte buffer is never cut into another path: the default library loads.
 TEST_F(FaultsTest, LibrarySettingFaults) {
     const fs::path text = Path("text.so"), fifo = Path("fifo.so");
     WriteFile(text, "not a library\n");

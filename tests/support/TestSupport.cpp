@@ -55,6 +55,14 @@ std::string ReadFile(const std::filesystem::path& path) {
     return bytes.str();
 }
 
+std::string ReadStream(std::FILE* stream) {
+    std::fflush(stream);
+    std::string text(static_cast<std::size_t>(std::ftell(stream)), '\0');
+    std::rewind(stream);
+    text.resize(std::fread(text.data(), 1, text.size(), stream));
+    return text;
+}
+
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& env) {
     std::vector<std::string> environment;

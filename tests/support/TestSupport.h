@@ -8,6 +8,7 @@
 #include "platform/ProgressControl.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <initializer_list>
@@ -32,8 +33,9 @@ class TempDir {
     std::filesystem::path m_path;
 };
 
-// The whole file; throws when it cannot be read or written.
+// The whole file or stream; throws when a file cannot be read or written.
 std::string ReadFile(const std::filesystem::path& path);
+std::string ReadStream(std::FILE* stream);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
 // A path of exactly `length` bytes that names `file`, lengthened with slashes.

@@ -8,11 +8,9 @@ namespace {
 
 using namespace wabtest;
 
-// A head and its chained blocks are freed whole by one FreeBuffer (the leak
-// checker of the sanitizer build fails the test otherwise); a failure gives
-// MAPI_E_NOT_ENOUGH_MEMORY and a null pointer and leaves the head usable; the
-// blocks outlive the book, as the session frees its last property array
-// before releasing the objects.
+// One FreeBuffer frees a head and its chain (the sanitizer build checks); a
+// failure gives MAPI_E_NOT_ENOUGH_MEMORY, a null pointer and a usable head;
+// blocks outlive the book, as the session frees its last array after it.
 TEST(AllocatorTest, ChainsAndFailures) {
     TempDir dir;
     OpenedBook opened(CreateBook(dir / "empty.wab", R"({"entries": []})"));

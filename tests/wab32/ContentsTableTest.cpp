@@ -6,9 +6,8 @@ namespace {
 
 using namespace wabtest;
 
-// Names stored in a shuffled order, with case variants, equal names, bytes
-// above 0x7F and an empty name; Team is a distribution list and Other of a
-// type the library does not know.
+// Shuffled names: case variants, equal names, bytes above 0x7F, an empty one;
+// Team is a distribution list, Other of a type the library does not know.
 const std::pair<std::string, ULONG> kStored[] = {
     {"Zed", 6},   {"bob", 6},           {"Team", MAPI_DISTLIST},
     {"Alice", 6}, {"\xC3\xA9loise", 6}, {"Bob", 6},
