@@ -53,12 +53,6 @@ std::string Snapshot(const fs::path& file) {
                : "";
 }
 
-void MakeBook(const fs::path& book, const std::string& json) {
-    WriteFile(book.string() + ".json", json);
-    EXPECT_EQ(RunProgram(QUORVEL_BOOK, {"create", "--force", book, book.string() + ".json"}).status,
-              0);
-}
-
 // A big-endian 16-bit field of an SQLite file: the page size at 16.
 std::size_t U16(const std::string& bytes, std::size_t at) {
     return (static_cast<unsigned char>(bytes[at]) << 8) | static_cast<unsigned char>(bytes[at + 1]);
@@ -77,7 +71,7 @@ class FaultsTest : public testing::Test {
   protected:
     void SetUp() override {
         fs::permissions(m_dir.path(), fs::perms(0755));  // for the unprivileged user
-        MakeBook(m_book, kBookJson);
+        CreateBook(m_book, kBookJson);
     }
 
     // Exports `book` (after `args`) in UTC and checks that it stays as it was; as
@@ -263,7 +257,7 @@ TEST_F(FaultsTest, HugeContactsComeOutWhole) {
         mails += "EMAIL;INTERNET:addr-" + std::to_string(kAddresses - 1 - i) + "\r\n";
     }
     mails.replace(mails.size() - 23, 23, "EMAIL;PREF;INTERNET:addr-0\r\n");
-    MakeBook(m_book, json + "]}]}]}");
+    CreateBook(m_book, json + "]}]}]}");
     ASSERT_EQ(Export({"-q", "-o", Path("out.vcf")}).err, "");
     EXPECT_TRUE(ReadFile(Path("out.vcf")) ==
                 "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;Many Mails;;;\r\nFN:Many Mails\r\n" + mails +
@@ -308,7 +302,8 @@ TEST_F(FaultsTest, OutputIsNeverTheBook) {
 // A book named "file:..." is the file of that name, not an SQLite URI.
 TEST_F(FaultsTest, FileColonNamesAFile) {
     fs::copy_file(m_book, Path("file:uri.wab"));
-    MakeBook(Path("uri.wab"), R"({"entries": [{"props": [{"tag": "0x3001001E", "value": "X"}]}]})");
+    CreateBook(Path("uri.wab"),
+               R"({"entries": [{"props": [{"tag": "0x3001001E", "value": "X"}]}]})");
     const ProgramResult r = RunProgram(
         "/bin/sh",
         {"-c", "cd \"$1\" && exec \"$0\" --list file:uri.wab", QUORVEL_EXPORT, m_dir.path()},

@@ -29,6 +29,16 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ignored);
 }
 
+std::filesystem::path CreateBook(const std::filesystem::path& book, const std::string& json) {
+    WriteFile(book.string() + ".json", json);
+    const ProgramResult r = RunProgram(
+        QUORVEL_BOOK_PATH, {"create", "--force", book.string(), book.string() + ".json"});
+    if (r.status != 0) {
+        throw std::runtime_error("quorvel-book create " + book.string() + ": " + r.err);
+    }
+    return book;
+}
+
 std::string PathOfLength(const std::filesystem::path& file, std::size_t length) {
     const std::string folder = file.parent_path().string(), name = file.filename().string();
     if (folder.size() + 1 + name.size() > length) {

@@ -38,6 +38,9 @@ std::string ReadFile(const std::filesystem::path& path);
 std::string ReadStream(std::FILE* stream);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
+// Builds `book` with quorvel-book from `json`, kept beside it; throws if that fails.
+std::filesystem::path CreateBook(const std::filesystem::path& book, const std::string& json);
+
 // A path of exactly `length` bytes that names `file`, lengthened with slashes.
 std::string PathOfLength(const std::filesystem::path& file, std::size_t length);
 

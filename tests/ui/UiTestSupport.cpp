@@ -8,8 +8,6 @@
 #include <QFile>
 #include <QLabel>
 
-#include <cstdio>
-
 using namespace testing_support;
 
 QString MakeBook(const QString& dir, const QString& name, const QStringList& names) {
@@ -19,12 +17,9 @@ QString MakeBook(const QString& dir, const QString& name, const QStringList& nam
     for (const QString& displayName : names) {
         entries << entry.arg("mailuser", displayName);
     }
-    const std::string path = QFile::encodeName(dir + "/" + name).toStdString();
-    WriteFile(path + ".json", "{\"entries\": [" + entries.join(',').toStdString() + "]}");
-    const ProgramResult r =
-        RunProgram(QUORVEL_BOOK_TOOL, {"create", path + ".wab", path + ".json"});
-    std::fputs(r.err.c_str(), stderr);
-    return r.status == 0 ? dir + "/" + name + ".wab" : QString();
+    const std::string path = QFile::encodeName(dir + "/" + name + ".wab").toStdString();
+    CreateBook(path, "{\"entries\": [" + entries.join(',').toStdString() + "]}");
+    return dir + "/" + name + ".wab";
 }
 
 std::optional<std::string> ScriptedFileDialogs::Run(const FileDialogParams&) {

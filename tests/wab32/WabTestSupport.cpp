@@ -15,14 +15,6 @@ LPWABOPEN WabOpen() {
     return reinterpret_cast<LPWABOPEN>(dlsym(library, kWabOpenExport));
 }
 
-std::filesystem::path CreateBook(const std::filesystem::path& book, const std::string& json) {
-    WriteFile(book.string() + ".json", json);
-    const ProgramResult r =
-        RunBookTool({"create", "--force", book.string(), book.string() + ".json"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    return book;
-}
-
 void ExecSql(const std::filesystem::path& book, const char* sql) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(book.c_str(), &db), SQLITE_OK);

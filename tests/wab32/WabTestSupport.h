@@ -19,8 +19,6 @@ LPWABOPEN WabOpen();
 inline ProgramResult RunBookTool(const std::vector<std::string>& args) {
     return testing_support::RunProgram(QUORVEL_BOOK_PATH, args);
 }
-// Writes `json` beside `book` and builds the book from it with `quorvel-book create`.
-std::filesystem::path CreateBook(const std::filesystem::path& book, const std::string& json);
 // Runs SQL on a book through a connection of its own.
 void ExecSql(const std::filesystem::path& book, const char* sql);
 inline std::ptrdiff_t FilesIn(const std::filesystem::path& dir) {
