@@ -1,4 +1,5 @@
 #include "addressbook/AddressBookSession.h"
+#include "properties/PropertyTags.h"
 
 #include "platform/DynamicLibrary.h"
 #include "platform/InputPath.h"

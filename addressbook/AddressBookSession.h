@@ -3,9 +3,9 @@
 #include "addressbook/WabInterface.h"
 #include "core/ContactSource.h"
 #include "core/ContactTypes.h"
-#include "core/EntryRef.h"
 #include "platform/FileIdentity.h"
 #include "platform/ListControl.h"
+#include "properties/EntryRef.h"
 
 #include <cstddef>
 #include <memory>

@@ -2,7 +2,7 @@
 // library (libwab32.so) implements them; its one export is WABOpen.
 #pragma once
 
-#include "addressbook/WabDefs.h"
+#include "properties/WabDefs.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "addressbook/WabDefs.h"
+#include "properties/WabDefs.h"
 
 // The birthday's local calendar date as text, for the vCard BDAY line
 // ("%4d%02d%02d": year, month, day) and the CSV Birthday field ("%d/%d/%d":

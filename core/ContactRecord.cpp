@@ -1,61 +1,58 @@
 #include "core/ContactRecord.h"
 
+#include "properties/ContactProperties.h"
+
 #include <array>
+#include <cstddef>
 
 namespace {
 
-using StringField = const char* ContactRecord::*;
+// String fields by property id, for one range of ids; null: not mapped.
+template <ULONG First, std::size_t Size>
+constexpr std::array<StringField, Size> FieldsOfRange() {
+    std::array<StringField, Size> fields{};
+    for (const ContactProperty& property : kContactProperties) {
+        const ULONG id = PROP_ID(property.tag);
+        if (property.field != nullptr && id >= First && id < First + Size) {
+            fields[id - First] = property.field;
+        }
+    }
+    return fields;
+}
 
-constexpr ULONG kDenseFirst = 0x3A08;
-constexpr ULONG kDenseLast = 0x3A5D;
-constexpr ULONG kBirthdayId = 0x3A42;
-constexpr ULONG kOtherEmailsId = PROP_ID(PR_CONTACT_EMAIL_ADDRESSES);
+// The record's string fields lie in these two ranges of ids (checked below).
+constexpr ULONG kFirstNameId = 0x3000;
+constexpr ULONG kFirstContactId = 0x3A00;
+constexpr auto kNameFields = FieldsOfRange<kFirstNameId, 0x10>();
+constexpr auto kContactFields = FieldsOfRange<kFirstContactId, 0x80>();
 
-// String fields by property id, for ids 0x3A08 to 0x3A5D; null: not mapped.
-constexpr std::array<StringField, kDenseLast - kDenseFirst + 1> kDenseFields = [] {
-    std::array<StringField, kDenseLast - kDenseFirst + 1> table{};
-    const auto set = [&table](ULONG id, StringField field) { table[id - kDenseFirst] = field; };
-    set(0x3A08, &ContactRecord::businessPhone);
-    set(0x3A09, &ContactRecord::homePhone);
-    set(0x3A11, &ContactRecord::surname);
-    set(0x3A16, &ContactRecord::companyName);
-    set(0x3A17, &ContactRecord::title);
-    set(0x3A18, &ContactRecord::departmentName);
-    set(0x3A19, &ContactRecord::officeLocation);
-    set(0x3A1C, &ContactRecord::mobilePhone);
-    set(0x3A21, &ContactRecord::pagerPhone);
-    set(0x3A24, &ContactRecord::businessFax);
-    set(0x3A25, &ContactRecord::homeFax);
-    set(0x3A26, &ContactRecord::businessCountry);
-    set(0x3A27, &ContactRecord::businessCity);
-    set(0x3A28, &ContactRecord::businessState);
-    set(0x3A29, &ContactRecord::businessStreet);
-    set(0x3A2A, &ContactRecord::businessPostalCode);
-    set(0x3A44, &ContactRecord::middleName);
-    set(0x3A50, &ContactRecord::personalHomePage);
-    set(0x3A51, &ContactRecord::businessHomePage);
-    set(0x3A59, &ContactRecord::homeCity);
-    set(0x3A5A, &ContactRecord::homeCountry);
-    set(0x3A5B, &ContactRecord::homePostalCode);
-    set(0x3A5C, &ContactRecord::homeState);
-    set(0x3A5D, &ContactRecord::homeStreet);
-    return table;
-}();
+constexpr std::size_t MappedCount() {
+    std::size_t count = 0;
+    for (const ContactProperty& property : kContactProperties) {
+        count += property.field != nullptr ? 1 : 0;
+    }
+    return count;
+}
+constexpr std::size_t RangeCount() {
+    std::size_t count = 0;
+    for (StringField field : kNameFields) {
+        count += field != nullptr ? 1 : 0;
+    }
+    for (StringField field : kContactFields) {
+        count += field != nullptr ? 1 : 0;
+    }
+    return count;
+}
+static_assert(MappedCount() == RangeCount(), "a record field's id lies outside both ranges");
 
 StringField FieldOf(ULONG id) {
-    switch (id) {
-        case 0x3001:
-            return &ContactRecord::displayName;
-        case 0x3003:
-            return &ContactRecord::emailAddress;
-        case 0x3004:
-            return &ContactRecord::comment;
-        case 0x3A06:
-            return &ContactRecord::givenName;
-        default:
-            return (id >= kDenseFirst && id <= kDenseLast) ? kDenseFields[id - kDenseFirst]
-                                                           : nullptr;
+    if (id - kFirstContactId < kContactFields.size()) {
+        return kContactFields[id - kFirstContactId];
     }
+    if (id - kFirstNameId < kNameFields.size()) {
+        return kNameFields[id - kFirstNameId];
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -72,11 +69,11 @@ int BuildContactRecord(const SPropValue* props, ULONG count, ContactRecord& reco
         const ULONG type = PROP_TYPE(prop.ulPropTag);
         // A value is read only through the member its type names, so a value
         // of another type under a known id cannot be misread as a pointer.
-        if (id == kBirthdayId) {
+        if (id == PROP_ID(PR_BIRTHDAY)) {
             if (type == PT_SYSTIME) {
                 record.birthday = prop.Value.ft;
             }
-        } else if (id == kOtherEmailsId) {
+        } else if (id == PROP_ID(PR_CONTACT_EMAIL_ADDRESSES)) {
             if (type == PT_MV_STRING8 && prop.Value.MVszA.lppszA != nullptr) {
                 for (ULONG v = 0; v < prop.Value.MVszA.cValues; ++v) {
                     otherEmails.AddHead(prop.Value.MVszA.lppszA[v]);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "addressbook/WabDefs.h"
+#include "properties/WabDefs.h"
 
 struct EntryRef;
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "addressbook/WabDefs.h"
 #include "platform/OutputFile.h"
+#include "properties/WabDefs.h"
 
 // Writes one contact, given by its property array, as a vCard 2.1 block from
 // "BEGIN:VCARD" to "END:VCARD". Each line ends in "\n".

@@ -3,6 +3,7 @@
 // fails cleanly or reads; the file is never changed.
 #include "FuzzCheck.h"
 #include "addressbook/WabInterface.h"
+#include "properties/PropertyTags.h"
 
 #include <unistd.h>
 

@@ -6,6 +6,7 @@
 #include "core/CsvWriter.h"
 #include "core/VCardWriter.h"
 #include "core/ValueEncoding.h"
+#include "properties/ContactProperties.h"
 #include "tests/support/TestSupport.h"
 
 #include <algorithm>
@@ -17,11 +18,6 @@
 
 namespace {
 
-// Known ids are drawn often, so the writers see many fields.
-const ULONG kIds[] = {0x3A06, 0x3A44, 0x3A11, 0x3001, 0x3003, 0x3A42, 0x3A16, 0x3A29,
-                      0x3A27, 0x3A28, 0x3A2A, 0x3A26, 0x3A17, 0x3A18, 0x3A19, 0x3A08,
-                      0x3A24, 0x3A21, 0x3A51, 0x3A5D, 0x3A59, 0x3A5C, 0x3A5B, 0x3A5A,
-                      0x3A09, 0x3A25, 0x3A1C, 0x3A50, 0x3004, 0x3A56};
 const ULONG kTypes[] = {PT_STRING8, PT_MV_STRING8, PT_SYSTIME, PT_LONG, PT_BINARY, PT_ERROR};
 
 }  // namespace
@@ -50,7 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<SPropValue> props;
     while (at < size && props.size() < 256) {
         const std::uint8_t shape = byte();
-        const ULONG id = (shape & 0x80) != 0 ? kIds[byte() % std::size(kIds)] : word() >> 16;
+        // Known ids are drawn often, so the writers see many fields.
+        const ULONG id =
+            (shape & 0x80) != 0
+                ? PROP_ID(kContactProperties[byte() % std::size(kContactProperties)].tag)
+                : word() >> 16;
         const ULONG type =
             (shape & 0x40) != 0 ? kTypes[byte() % std::size(kTypes)] : word() & 0xFFFF;
         SPropValue& prop = props.emplace_back();

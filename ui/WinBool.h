@@ -1,6 +1,6 @@
 #pragma once
 
-#include "addressbook/WabDefs.h"
+#include "properties/WabDefs.h"
 
 // The two values of BOOL results.
 inline constexpr BOOL TRUE = 1;

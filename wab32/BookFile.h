@@ -1,7 +1,7 @@
 // Opening and creating book files.
 #pragma once
 
-#include "addressbook/WabDefs.h"
+#include "properties/WabDefs.h"
 #include "wab32/BookFormat.h"
 #include "wab32/SqliteHandles.h"
 

@@ -1,4 +1,5 @@
 #include "wab32/BookFormat.h"
+#include "properties/PropertyTags.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 // encoding of an entry's property list. Pure functions, no SQLite calls.
 #pragma once
 
-#include "addressbook/WabDefs.h"
+#include "properties/WabDefs.h"
 
 #include <cstdint>
 #include <optional>

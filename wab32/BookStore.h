@@ -3,7 +3,7 @@
 // last of them is released.
 #pragma once
 
-#include "addressbook/WabDefs.h"
+#include "properties/WabDefs.h"
 #include "wab32/SqliteHandles.h"
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 #include "wab32/Container.h"
+#include "properties/PropertyTags.h"
 
 #include "wab32/ContentsTable.h"
 #include "wab32/PropertyBlock.h"

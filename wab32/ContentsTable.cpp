@@ -1,4 +1,5 @@
 #include "wab32/ContentsTable.h"
+#include "properties/PropertyTags.h"
 
 #include "wab32/PropertyBlock.h"
 #include "wab32/WabAllocator.h"

@@ -3,7 +3,7 @@
 // never show the window never load Qt through the library.
 #pragma once
 
-#include "addressbook/WabDefs.h"
+#include "properties/WabDefs.h"
 
 extern "C" {
 // Shows the modal, read-only window for one entry's properties. Fails with

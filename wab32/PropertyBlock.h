@@ -2,7 +2,7 @@
 // strings, string arrays and binaries together in one library block.
 #pragma once
 
-#include "addressbook/WabDefs.h"
+#include "properties/WabDefs.h"
 #include "wab32/BookFormat.h"
 
 #include <span>

@@ -1,60 +1,15 @@
 #include "wab32/PropertyNames.h"
 
-#include <array>
+#include "properties/ContactProperties.h"
+
 #include <chrono>
 #include <cstdio>
-#include <utility>
 
 namespace wab32 {
 
-namespace {
-
-constexpr std::array<std::pair<ULONG, const char*>, 34> kNames{{
-    {0x3A06, "Given name"},
-    {0x3A44, "Middle name"},
-    {0x3A11, "Surname"},
-    {0x3001, "Display name"},
-    {0x3003, "E-mail address"},
-    {0x3A42, "Birthday"},
-    {0x3A16, "Company"},
-    {0x3A29, "Business street"},
-    {0x3A27, "Business city"},
-    {0x3A28, "Business state or province"},
-    {0x3A2A, "Business postal code"},
-    {0x3A26, "Business country"},
-    {0x3A17, "Job title"},
-    {0x3A18, "Department"},
-    {0x3A19, "Office"},
-    {0x3A08, "Business phone"},
-    {0x3A24, "Business fax"},
-    {0x3A21, "Pager"},
-    {0x3A51, "Business web page"},
-    {0x3A5D, "Home street"},
-    {0x3A59, "Home city"},
-    {0x3A5C, "Home state or province"},
-    {0x3A5B, "Home postal code"},
-    {0x3A5A, "Home country"},
-    {0x3A09, "Home phone"},
-    {0x3A25, "Home fax"},
-    {0x3A1C, "Mobile phone"},
-    {0x3A50, "Personal web page"},
-    {0x3004, "Notes"},
-    {0x3A56, "E-mail addresses"},
-    {0x0FFF, "Entry id"},
-    {0x0FFE, "Object type"},
-    {0x3002, "Address type"},
-    {0x3A45, "Title (courtesy)"},
-}};
-
-}  // namespace
-
 const char* PropertyName(ULONG tag) {
-    for (const auto& [id, name] : kNames) {
-        if (id == PROP_ID(tag)) {
-            return name;
-        }
-    }
-    return nullptr;
+    const ContactProperty* property = FindContactProperty(tag);
+    return property != nullptr ? property->label : nullptr;
 }
 
 std::string PropertyTypeName(ULONG type) {

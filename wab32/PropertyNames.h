@@ -2,7 +2,7 @@
 // that the details window and the dump share.
 #pragma once
 
-#include "addressbook/WabDefs.h"
+#include "properties/WabDefs.h"
 
 #include <cstdint>
 #include <string>

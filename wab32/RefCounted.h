@@ -2,7 +2,7 @@
 // reference, and the last Release deletes it.
 #pragma once
 
-#include "addressbook/WabDefs.h"
+#include "properties/WabDefs.h"
 
 namespace wab32 {
 

@@ -4,6 +4,7 @@
 #include "core/CsvWriter.h"
 #include "core/VCardWriter.h"
 #include "platform/TextFile.h"
+#include "properties/PropertyTags.h"
 
 #include <benchmark/benchmark.h>
 
@@ -27,22 +28,22 @@ class GeneratedContacts {
         for (int i = 0; i < kContacts; ++i) {
             std::vector<SPropValue>& props = m_contacts.emplace_back();
             const std::string n = std::to_string(i);
-            Str(props, 0x3001001E, "Contact " + n + " Example");
-            Str(props, 0x3A06001E, "Contact");
-            Str(props, 0x3A11001E, "Example " + n);
-            Str(props, 0x3003001E, "contact" + n + "@example.org");
-            Str(props, 0x3A16001E, "Company " + std::to_string(i % 97));
-            Str(props, 0x3A17001E, i % 3 == 0 ? "Head of\r\nSales" : "Engineer");
-            Str(props, 0x3A08001E, "+1 555 01" + n);
-            Str(props, 0x3A09001E, "+1 555 02" + n);
-            Str(props, 0x3A5D001E, n + " Mill Lane\r\nFlat 2");
-            Str(props, 0x3A59001E, "Easton");
-            Str(props, 0x3A5A001E, "Freeland");
+            Str(props, PR_DISPLAY_NAME_A, "Contact " + n + " Example");
+            Str(props, PR_GIVEN_NAME, "Contact");
+            Str(props, PR_SURNAME, "Example " + n);
+            Str(props, PR_EMAIL_ADDRESS, "contact" + n + "@example.org");
+            Str(props, PR_COMPANY_NAME, "Company " + std::to_string(i % 97));
+            Str(props, PR_TITLE, i % 3 == 0 ? "Head of\r\nSales" : "Engineer");
+            Str(props, PR_BUSINESS_TELEPHONE_NUMBER, "+1 555 01" + n);
+            Str(props, PR_HOME_TELEPHONE_NUMBER, "+1 555 02" + n);
+            Str(props, PR_HOME_ADDRESS_STREET, n + " Mill Lane\r\nFlat 2");
+            Str(props, PR_HOME_ADDRESS_CITY, "Easton");
+            Str(props, PR_HOME_ADDRESS_COUNTRY, "Freeland");
             if (i % 4 == 0) {
-                Str(props, 0x3004001E, "Met at the fair.\r\nCall back = soon\r\n");
+                Str(props, PR_COMMENT, "Met at the fair.\r\nCall back = soon\r\n");
             }
             SPropValue birthday{};
-            birthday.ulPropTag = 0x3A420040;
+            birthday.ulPropTag = PR_BIRTHDAY;
             const std::uint64_t ticks =
                 116'444'736'000'000'000ULL + 864'000'000'000ULL * (i % 20000);
             birthday.Value.ft = FILETIME{static_cast<std::uint32_t>(ticks),

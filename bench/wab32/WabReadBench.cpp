@@ -1,6 +1,7 @@
 // Lists a generated book one row at a time and reads every contact's
 // properties, as the session does for an export, and prints contacts/s.
 #include "addressbook/WabInterface.h"
+#include "properties/PropertyTags.h"
 
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>

@@ -33,6 +33,6 @@ inline FakeEntry Contact(const std::string& name, BYTE id) {
     FakeEntry entry;
     entry.name = name;
     entry.id = {id, static_cast<BYTE>(id ^ 0x5A), 0x11};
-    entry.props = {{PR_DISPLAY_NAME_A, name}, {0x3A06001E, "given " + name}};
+    entry.props = {{PR_DISPLAY_NAME_A, name}, {PR_GIVEN_NAME, "given " + name}};
     return entry;
 }

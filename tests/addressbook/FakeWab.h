@@ -3,7 +3,7 @@
 // calls each test counts.
 #pragma once
 
-#include "addressbook/WabDefs.h"
+#include "properties/PropertyTags.h"
 
 #include <map>
 #include <string>

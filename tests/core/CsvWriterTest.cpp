@@ -17,8 +17,6 @@ using testing_support::UtcFileTime;
 
 namespace {
 
-using namespace testing_support::tags;
-
 std::string Row(const PropArray& props) {
     ContactRecord record;
     EmailList list;
@@ -33,12 +31,14 @@ std::string Row(const PropArray& props) {
 
 TEST(CsvWriterTest, WorkedExampleComesOutByteForByteThroughTheTextFile) {
     SetTimeZone("UTC0");
-    PropArray props(kDisplay, "Jo Sample", kHomeStreet, "1 Mill Lane", kHomeCity, "Riverton",
-                    kHomePostal, "RT1 2AB", kHomeCountry, "Freeland", kHomePhone, "11 22 33",
-                    kCompany, "Acme", kTitle, "Buyer", kBusStreet, "2 Dock Road", kBusCity,
-                    "Portville", kBusPhone, "44 55 66", kEmail, "mail-1", kBusPage, "page-b",
-                    kComment, "Met at fair\r\nCall back\r\n");
-    props.Time(kBirthday, UtcFileTime(1970, 3, 5, 9))
+    PropArray props(PR_DISPLAY_NAME_A, "Jo Sample", PR_HOME_ADDRESS_STREET, "1 Mill Lane",
+                    PR_HOME_ADDRESS_CITY, "Riverton", PR_HOME_ADDRESS_POSTAL_CODE, "RT1 2AB",
+                    PR_HOME_ADDRESS_COUNTRY, "Freeland", PR_HOME_TELEPHONE_NUMBER, "11 22 33",
+                    PR_COMPANY_NAME, "Acme", PR_TITLE, "Buyer", PR_BUSINESS_ADDRESS_STREET,
+                    "2 Dock Road", PR_BUSINESS_ADDRESS_CITY, "Portville",
+                    PR_BUSINESS_TELEPHONE_NUMBER, "44 55 66", PR_EMAIL_ADDRESS, "mail-1",
+                    PR_BUSINESS_HOME_PAGE, "page-b", PR_COMMENT, "Met at fair\r\nCall back\r\n");
+    props.Time(PR_BIRTHDAY, UtcFileTime(1970, 3, 5, 9))
         .Multi(PR_CONTACT_EMAIL_ADDRESSES, {"mail-1", "mail-2", "mail-3"});
     ContactRecord record;
     EmailList list;
@@ -70,54 +70,64 @@ TEST(CsvWriterTest, FieldsJoinPresentValuesAndEscapeNothing) {
         std::string row;
     };
     Case cases[] = {
-        {"display name only", PropArray().Str(kDisplay, "A"),
+        {"display name only", PropArray().Str(PR_DISPLAY_NAME_A, "A"),
          "\"A\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
         {"nothing at all", PropArray(),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
         {"names and home fax have no column",
-         PropArray(kGiven, "g", kMiddle, "m", kSurname, "s", kHomeFax, "f"),
+         PropArray(PR_GIVEN_NAME, "g", PR_MIDDLE_NAME, "m", PR_SURNAME, "s", PR_HOME_FAX_NUMBER,
+                   "f"),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
-        {"quote is not doubled", PropArray().Str(kDisplay, "a\"b,c"),
+        {"quote is not doubled", PropArray().Str(PR_DISPLAY_NAME_A, "a\"b,c"),
          "\"a\"b,c\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
-        {"single-digit date unpadded", PropArray().Time(kBirthday, UtcFileTime(2000, 1, 1, 12)),
+        {"single-digit date unpadded", PropArray().Time(PR_BIRTHDAY, UtcFileTime(2000, 1, 1, 12)),
          "\"\",\"1/1/2000\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
-        {"two-digit date", PropArray().Time(kBirthday, UtcFileTime(1999, 12, 25, 12)),
+        {"two-digit date", PropArray().Time(PR_BIRTHDAY, UtcFileTime(1999, 12, 25, 12)),
          "\"\",\"25/12/1999\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
         {"birthday without a calendar date is written as absent",
-         PropArray().Time(kBirthday, FileTimeOf(0xFFFFFFFFFFFFFFFFULL)),
+         PropArray().Time(PR_BIRTHDAY, FileTimeOf(0xFFFFFFFFFFFFFFFFULL)),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
-        {"note: inner break marked, trailing dropped", PropArray().Str(kComment, "one\r\ntwo\r\n"),
+        {"note: inner break marked, trailing dropped",
+         PropArray().Str(PR_COMMENT, "one\r\ntwo\r\n"),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"one\x06two\"\n"},
-        {"empty street still separates", PropArray(kHomeStreet, "", kHomeCity, "X"),
+        {"empty street still separates",
+         PropArray(PR_HOME_ADDRESS_STREET, "", PR_HOME_ADDRESS_CITY, "X"),
          "\"\",,\"\x06X\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
-        {"country alone has no marker", PropArray().Str(kHomeCountry, "C"),
+        {"country alone has no marker", PropArray().Str(PR_HOME_ADDRESS_COUNTRY, "C"),
          "\"\",,\"C\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
         {"home address order",
-         PropArray(kHomeCountry, "k", kHomePostal, "j", kHomeState, "i", kHomeCity, "h",
-                   kHomeStreet, "g"),
+         PropArray(PR_HOME_ADDRESS_COUNTRY, "k", PR_HOME_ADDRESS_POSTAL_CODE, "j",
+                   PR_HOME_ADDRESS_STATE_OR_PROVINCE, "i", PR_HOME_ADDRESS_CITY, "h",
+                   PR_HOME_ADDRESS_STREET, "g"),
          "\"\",,\"g\x06h\x06i\x06j\x06k\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n"},
         {"work info order",
-         PropArray(kBusCountry, "o", kBusPostal, "n", kBusState, "m", kBusCity, "l", kBusStreet,
-                   "k", kOffice, "j", kDepartment, "i", kTitle, "h", kCompany, "g"),
+         PropArray(PR_BUSINESS_ADDRESS_COUNTRY, "o", PR_BUSINESS_ADDRESS_POSTAL_CODE, "n",
+                   PR_BUSINESS_ADDRESS_STATE_OR_PROVINCE, "m", PR_BUSINESS_ADDRESS_CITY, "l",
+                   PR_BUSINESS_ADDRESS_STREET, "k", PR_OFFICE_LOCATION, "j", PR_DEPARTMENT_NAME,
+                   "i", PR_TITLE, "h", PR_COMPANY_NAME, "g"),
          "\"\",,\"\",\"\",\"\",\"g\x06h\x06i\x06j\x06k\x06l\x06m\x06n\x06o\",\"\",\"\",\"\",\"\","
          "\"\",\"\"\n"},
         {"single fields in order",
-         PropArray(kBusFax, "F", kPager, "P", kBusPhone, "W", kMobile, "M", kHomePhone, "H"),
+         PropArray(PR_BUSINESS_FAX_NUMBER, "F", PR_PAGER_TELEPHONE_NUMBER, "P",
+                   PR_BUSINESS_TELEPHONE_NUMBER, "W", PR_MOBILE_TELEPHONE_NUMBER, "M",
+                   PR_HOME_TELEPHONE_NUMBER, "H"),
          "\"\",,\"\",\"H\",\"M\",\"\",\"W\",\"P\",\"F\",\"\",\"\",\"\"\n"},
         {"no default email: no leading marker",
          PropArray().Multi(PR_CONTACT_EMAIL_ADDRESSES, {"p", "q"}),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"q\x06p\",\"\",\"\"\n"},
         {"email comparison is case-sensitive",
-         PropArray().Str(kEmail, "z").Multi(PR_CONTACT_EMAIL_ADDRESSES, {"z", "Z"}),
+         PropArray().Str(PR_EMAIL_ADDRESS, "z").Multi(PR_CONTACT_EMAIL_ADDRESSES, {"z", "Z"}),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"z\x06Z\",\"\",\"\"\n"},
         {"repeated other email written twice",
-         PropArray().Str(kEmail, "x").Multi(PR_CONTACT_EMAIL_ADDRESSES, {"y", nullptr, "y"}),
+         PropArray()
+             .Str(PR_EMAIL_ADDRESS, "x")
+             .Multi(PR_CONTACT_EMAIL_ADDRESSES, {"y", nullptr, "y"}),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"x\x06y\x06y\",\"\",\"\"\n"},
-        {"default email alone", PropArray().Str(kEmail, "only"),
+        {"default email alone", PropArray().Str(PR_EMAIL_ADDRESS, "only"),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"only\",\"\",\"\"\n"},
-        {"both pages", PropArray(kBusPage, "q", kPersonalPage, "p"),
+        {"both pages", PropArray(PR_BUSINESS_HOME_PAGE, "q", PR_PERSONAL_HOME_PAGE, "p"),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"p\x06q\",\"\"\n"},
-        {"business page alone", PropArray().Str(kBusPage, "b"),
+        {"business page alone", PropArray().Str(PR_BUSINESS_HOME_PAGE, "b"),
          "\"\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"b\",\"\"\n"},
     };
     for (const Case& c : cases) {

@@ -1,7 +1,7 @@
-#include "core/EntryRef.h"
 #include "core/ExportRun.h"
 #include "core/ValueEncoding.h"
 #include "platform/FileError.h"
+#include "properties/EntryRef.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ struct Book : ListControl, ContactSource, ProgressControl {
 
     explicit Book(int count) {
         for (int i = 0; i < 5; ++i) {
-            props[i].Str(0x3001001E, std::string(1, static_cast<char>('a' + i)));
+            props[i].Str(PR_DISPLAY_NAME_A, std::string(1, static_cast<char>('a' + i)));
         }
         for (int i = 0; i < count; ++i) {
             items.push_back(&refs[i]);

@@ -17,8 +17,6 @@ using testing_support::UtcFileTime;
 
 namespace {
 
-using namespace testing_support::tags;
-
 std::string Block(const std::string& body) {
     return "BEGIN:VCARD\nVERSION:2.1\n" + body + "END:VCARD\n";
 }
@@ -33,11 +31,12 @@ std::string Write(const PropArray& props) {
 
 TEST(VCardWriterTest, WorkedExampleComesOutByteForByteThroughTheTextFile) {
     SetTimeZone("UTC0");
-    PropArray props(kGiven, "Given", kSurname, "Family", kDisplay, "Given Family", kCompany, "Firm",
-                    kTitle, "Head of\r\nSales", kComment, "Line one\r\nLine two = ok\r\n",
-                    kHomePhone, "555 0100", kHomeStreet, "1 Mill Lane\r\nFlat 2", kHomeCity,
-                    "Easton", kEmail, "addr-1");
-    props.Time(kBirthday, UtcFileTime(1970, 3, 7, 12))
+    PropArray props(PR_GIVEN_NAME, "Given", PR_SURNAME, "Family", PR_DISPLAY_NAME_A, "Given Family",
+                    PR_COMPANY_NAME, "Firm", PR_TITLE, "Head of\r\nSales", PR_COMMENT,
+                    "Line one\r\nLine two = ok\r\n", PR_HOME_TELEPHONE_NUMBER, "555 0100",
+                    PR_HOME_ADDRESS_STREET, "1 Mill Lane\r\nFlat 2", PR_HOME_ADDRESS_CITY, "Easton",
+                    PR_EMAIL_ADDRESS, "addr-1");
+    props.Time(PR_BIRTHDAY, UtcFileTime(1970, 3, 7, 12))
         .Multi(PR_CONTACT_EMAIL_ADDRESSES, {"addr-1", "addr-2", "addr-3"});
     TempDir dir;
     const std::string path = dir.File("contacts.vcf");
@@ -72,42 +71,49 @@ TEST(VCardWriterTest, WritesEachLineOnlyWhenItsFieldsArePresent) {
     };
     Case cases[] = {
         {"no properties", PropArray(), "N:;;;;\n"},
-        {"display name only", PropArray().Str(kDisplay, "Desk"), "N:;Desk;;;\nFN:Desk\n"},
-        {"middle name only", PropArray().Str(kMiddle, "M"), "N:;M;;;\n"},
-        {"surname only", PropArray().Str(kSurname, "Family"), "N:Family;;;;\n"},
-        {"given and middle", PropArray(kGiven, "Given", kMiddle, "M"), "N:;Given;M;;\n"},
+        {"display name only", PropArray().Str(PR_DISPLAY_NAME_A, "Desk"), "N:;Desk;;;\nFN:Desk\n"},
+        {"middle name only", PropArray().Str(PR_MIDDLE_NAME, "M"), "N:;M;;;\n"},
+        {"surname only", PropArray().Str(PR_SURNAME, "Family"), "N:Family;;;;\n"},
+        {"given and middle", PropArray(PR_GIVEN_NAME, "Given", PR_MIDDLE_NAME, "M"),
+         "N:;Given;M;;\n"},
         {"all three names win over display",
-         PropArray(kDisplay, "D", kMiddle, "M", kGiven, "G", kSurname, "S"), "N:S;G;M;;\nFN:D\n"},
-        {"middle name wins over display", PropArray(kDisplay, "D", kMiddle, "M"),
+         PropArray(PR_DISPLAY_NAME_A, "D", PR_MIDDLE_NAME, "M", PR_GIVEN_NAME, "G", PR_SURNAME,
+                   "S"),
+         "N:S;G;M;;\nFN:D\n"},
+        {"middle name wins over display", PropArray(PR_DISPLAY_NAME_A, "D", PR_MIDDLE_NAME, "M"),
          "N:;M;;;\nFN:D\n"},
-        {"empty display name is present", PropArray().Str(kDisplay, ""), "N:;;;;\nFN:\n"},
-        {"department only", PropArray().Str(kDepartment, "Ops"), "N:;;;;\nORG:;Ops\n"},
-        {"company only", PropArray().Str(kCompany, "Firm"), "N:;;;;\nORG:Firm;\n"},
-        {"business country only", PropArray().Str(kBusCountry, "X"),
+        {"empty display name is present", PropArray().Str(PR_DISPLAY_NAME_A, ""), "N:;;;;\nFN:\n"},
+        {"department only", PropArray().Str(PR_DEPARTMENT_NAME, "Ops"), "N:;;;;\nORG:;Ops\n"},
+        {"company only", PropArray().Str(PR_COMPANY_NAME, "Firm"), "N:;;;;\nORG:Firm;\n"},
+        {"business country only", PropArray().Str(PR_BUSINESS_ADDRESS_COUNTRY, "X"),
          "N:;;;;\nADR;WORK;ENCODING=QUOTED-PRINTABLE:;;;;;;X\n"},
-        {"office location only", PropArray().Str(kOffice, "B2"),
+        {"office location only", PropArray().Str(PR_OFFICE_LOCATION, "B2"),
          "N:;;;;\nADR;WORK;ENCODING=QUOTED-PRINTABLE:;B2;;;;;\n"},
         {"every business address part",
-         PropArray(kBusCountry, "C", kBusPostal, "P", kBusState, "S", kBusCity, "Y", kBusStreet,
-                   "T", kOffice, "O"),
+         PropArray(PR_BUSINESS_ADDRESS_COUNTRY, "C", PR_BUSINESS_ADDRESS_POSTAL_CODE, "P",
+                   PR_BUSINESS_ADDRESS_STATE_OR_PROVINCE, "S", PR_BUSINESS_ADDRESS_CITY, "Y",
+                   PR_BUSINESS_ADDRESS_STREET, "T", PR_OFFICE_LOCATION, "O"),
          "N:;;;;\nADR;WORK;ENCODING=QUOTED-PRINTABLE:;O;T;Y;S;P;C\n"},
         {"every home address part",
-         PropArray(kHomeCountry, "C", kHomePostal, "P", kHomeState, "S", kHomeCity, "Y",
-                   kHomeStreet, "T"),
+         PropArray(PR_HOME_ADDRESS_COUNTRY, "C", PR_HOME_ADDRESS_POSTAL_CODE, "P",
+                   PR_HOME_ADDRESS_STATE_OR_PROVINCE, "S", PR_HOME_ADDRESS_CITY, "Y",
+                   PR_HOME_ADDRESS_STREET, "T"),
          "N:;;;;\nADR;HOME;ENCODING=QUOTED-PRINTABLE:;;T;Y;S;P;C\n"},
-        {"empty title", PropArray().Str(kTitle, ""), "N:;;;;\nTITLE:\n"},
-        {"nothing is escaped", PropArray().Str(kTitle, "a;b,c:d\\e=F"),
+        {"empty title", PropArray().Str(PR_TITLE, ""), "N:;;;;\nTITLE:\n"},
+        {"nothing is escaped", PropArray().Str(PR_TITLE, "a;b,c:d\\e=F"),
          "N:;;;;\nTITLE:a;b,c:d\\e=F\n"},
         {"phones in fixed order",
-         PropArray(kHomeFax, "6", kBusFax, "5", kPager, "4", kMobile, "3", kHomePhone, "2",
-                   kBusPhone, "1"),
+         PropArray(PR_HOME_FAX_NUMBER, "6", PR_BUSINESS_FAX_NUMBER, "5", PR_PAGER_TELEPHONE_NUMBER,
+                   "4", PR_MOBILE_TELEPHONE_NUMBER, "3", PR_HOME_TELEPHONE_NUMBER, "2",
+                   PR_BUSINESS_TELEPHONE_NUMBER, "1"),
          "N:;;;;\nTEL;WORK;VOICE:1\nTEL;HOME:2\nTEL;HOME;CELL:3\nTEL;PAGER;WORK:4\n"
          "TEL;WORK;FAX:5\nTEL;HOME;FAX:6\n"},
-        {"personal page before business page", PropArray(kBusPage, "b", kPersonalPage, "p"),
+        {"personal page before business page",
+         PropArray(PR_BUSINESS_HOME_PAGE, "b", PR_PERSONAL_HOME_PAGE, "p"),
          "N:;;;;\nURL:p\nURL:b\n"},
         {"other emails last-to-first, default dropped",
          PropArray()
-             .Str(kEmail, "addr-1")
+             .Str(PR_EMAIL_ADDRESS, "addr-1")
              .Multi(PR_CONTACT_EMAIL_ADDRESSES, {"addr-1", "addr-2", "addr-3"}),
          "N:;;;;\nEMAIL;INTERNET:addr-3\nEMAIL;INTERNET:addr-2\nEMAIL;PREF;INTERNET:addr-1\n"},
         {"more other emails than the list keeps inline",
@@ -120,17 +126,17 @@ TEST(VCardWriterTest, WritesEachLineOnlyWhenItsFieldsArePresent) {
          "N:;;;;\nEMAIL;INTERNET:y\nEMAIL;INTERNET:x\n"},
         {"case matters, duplicates kept, null skipped",
          PropArray()
-             .Str(kEmail, "a")
+             .Str(PR_EMAIL_ADDRESS, "a")
              .Multi(PR_CONTACT_EMAIL_ADDRESSES, {"A", "b", nullptr, "b", "a"}),
          "N:;;;;\nEMAIL;INTERNET:b\nEMAIL;INTERNET:b\nEMAIL;INTERNET:A\nEMAIL;PREF;INTERNET:a\n"},
         {"birthday with a zero low half",
-         PropArray().Time(kBirthday, FileTimeOf(0x01B1000000000000)), "N:;;;;\nBDAY:19870322\n"},
-        {"zero birthday is absent", PropArray().Time(kBirthday, FILETIME{0, 0}), "N:;;;;\n"},
+         PropArray().Time(PR_BIRTHDAY, FileTimeOf(0x01B1000000000000)), "N:;;;;\nBDAY:19870322\n"},
+        {"zero birthday is absent", PropArray().Time(PR_BIRTHDAY, FILETIME{0, 0}), "N:;;;;\n"},
         {"birthday without a calendar date is left out",
-         PropArray().Time(kBirthday, FileTimeOf(0x8000000000000001ULL)).Str(kTitle, "t"),
+         PropArray().Time(PR_BIRTHDAY, FileTimeOf(0x8000000000000001ULL)).Str(PR_TITLE, "t"),
          "N:;;;;\nTITLE:t\n"},
         {"birthday past 9999 is left out",
-         PropArray().Time(kBirthday, FileTimeOf(0x7FFFFFFFFFFFFFFF)), "N:;;;;\n"},
+         PropArray().Time(PR_BIRTHDAY, FileTimeOf(0x7FFFFFFFFFFFFFFF)), "N:;;;;\n"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Write(c.props), Block(c.body)) << c.name;
@@ -142,7 +148,8 @@ TEST(VCardWriterTest, QuotedPrintableOnlyOnNoteAndAddressLines) {
     PropArray props;
     const std::string broken = "a\r\nb\nc";
     for (ULONG tag :
-         {kDisplay, kTitle, kComment, kHomePhone, kOffice, kHomeStreet, kPersonalPage, kEmail}) {
+         {PR_DISPLAY_NAME_A, PR_TITLE, PR_COMMENT, PR_HOME_TELEPHONE_NUMBER, PR_OFFICE_LOCATION,
+          PR_HOME_ADDRESS_STREET, PR_PERSONAL_HOME_PAGE, PR_EMAIL_ADDRESS}) {
         props.Str(tag, broken);
     }
     const std::string plain =
@@ -158,7 +165,7 @@ TEST(VCardWriterTest, QuotedPrintableOnlyOnNoteAndAddressLines) {
 
 TEST(VCardWriterTest, FailedWriteInsideAQuotedLineLeavesTheModeOff) {
     PropArray props;
-    props.Str(kComment, "note").Str(kHomeCity, "c");
+    props.Str(PR_COMMENT, "note").Str(PR_HOME_ADDRESS_CITY, "c");
     // Writes 5 to 7 are the NOTE line, 8 to 14 the home address line.
     for (int failAt = 1; failAt <= 15; ++failAt) {
         RecordingFile file(failAt);

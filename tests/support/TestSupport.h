@@ -2,10 +2,10 @@
 // run, the time zone, property arrays and an output file that keeps what it is given.
 #pragma once
 
-#include "addressbook/WabDefs.h"
 #include "platform/FileError.h"
 #include "platform/OutputFile.h"
 #include "platform/ProgressControl.h"
+#include "properties/PropertyTags.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -132,19 +132,5 @@ class NullProgress final : public ProgressControl {
     void SetPos(int) override {}
     void EnableWindow(bool) override {}
 };
-
-// The tags of the contact fields, as the address book stores them.
-namespace tags {
-constexpr ULONG kGiven = 0x3A06001E, kMiddle = 0x3A44001E, kSurname = 0x3A11001E,
-                kDisplay = 0x3001001E, kEmail = 0x3003001E, kBirthday = 0x3A420040,
-                kCompany = 0x3A16001E, kBusStreet = 0x3A29001E, kBusCity = 0x3A27001E,
-                kBusState = 0x3A28001E, kBusPostal = 0x3A2A001E, kBusCountry = 0x3A26001E,
-                kTitle = 0x3A17001E, kDepartment = 0x3A18001E, kOffice = 0x3A19001E,
-                kBusPhone = 0x3A08001E, kBusFax = 0x3A24001E, kPager = 0x3A21001E,
-                kBusPage = 0x3A51001E, kHomeStreet = 0x3A5D001E, kHomeCity = 0x3A59001E,
-                kHomeState = 0x3A5C001E, kHomePostal = 0x3A5B001E, kHomeCountry = 0x3A5A001E,
-                kHomePhone = 0x3A09001E, kHomeFax = 0x3A25001E, kMobile = 0x3A1C001E,
-                kPersonalPage = 0x3A50001E, kComment = 0x3004001E;
-}  // namespace tags
 
 }  // namespace testing_support

@@ -90,7 +90,7 @@ TEST(BookToolTest, DumpShowsEveryEntryAndProperty) {
               "\"ADA@X.EXAMPLE\"\n"
               "  [3] 0x3A420040 Birthday PT_SYSTIME: 62461584000000000 "
               "(1798-12-07 12:00:00.0000000 UTC)\n"
-              "  [4] 0x0FF90102 (unnamed) PT_BINARY: hex 00FF (2 bytes)\n"
+              "  [4] 0x0FF90102 Record key PT_BINARY: hex 00FF (2 bytes)\n"
               "  [5] 0x3FFD0003 (unnamed) PT_LONG: -7\n"
               "1 entry\n");
 }

@@ -51,7 +51,7 @@ TEST_F(ContentsTableTest, ColumnsInTheOrderSetSeekingAndTheEnd) {
     IMAPITable* table = m_opened.ContentsTable();
     const SPropTagArray noTags{1, nullptr};
     EXPECT_EQ(table->SetColumns(&noTags, 0), MAPI_E_INVALID_PARAMETER);
-    const ULONG tags[] = {PR_OBJECT_TYPE, 0x3A06001E, 0x3A11001E, PR_DISPLAY_NAME_A, PR_ENTRYID};
+    const ULONG tags[] = {PR_OBJECT_TYPE, PR_GIVEN_NAME, PR_SURNAME, PR_DISPLAY_NAME_A, PR_ENTRYID};
     const SPropTagArray columns{5, tags};
     ASSERT_EQ(table->SetColumns(&columns, 0), S_OK);
     // The number of rows QueryRows gives, then the first one's columns.

@@ -58,7 +58,7 @@ TEST_F(PropertiesTest, ReadsEveryTypeExactlyAndLeavesTheBookUntouched) {
         EXPECT_EQ(entry.props, expected);
         // A tag list selects, reports missing ones, and a type-less tag gives
         // the last of a repeated property.
-        const ULONG tags[] = {0x3FFD0003, 0x3A11001E, PROP_TAG(0, 0x3A06)};
+        const ULONG tags[] = {0x3FFD0003, PR_SURNAME, PROP_TAG(0, 0x3A06)};
         const SPropTagArray list{3, tags};
         const EntryProps some = opened.Read(id, &list);
         EXPECT_EQ(some.hr, MAPI_W_ERRORS_RETURNED);

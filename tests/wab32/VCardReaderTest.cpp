@@ -10,7 +10,6 @@
 
 namespace {
 
-using namespace testing_support::tags;
 using wab32::vcard::CardEntry;
 using wab32::vcard::ReadCard;
 
@@ -31,18 +30,18 @@ std::string Value(const CardEntry& entry, ULONG tag) {
 
 TEST(VCardReaderTest, DecodesAndMapsValues) {
     const std::tuple<const char*, ULONG, std::string> cases[] = {
-        {"NOTE;ENCODING=QUOTED-PRINTABLE:a=0D=0A\n b", kComment, "a\r\nb"},
-        {"NOTE;QUOTED-PRINTABLE:x=\ny=\nEND", kComment, "xyEND"},
-        {"NOTE;ENCODING=QUOTED-PRINTABLE:1 = 2=3D3=0a", kComment, "1 = 2=3\r\n"},
-        {"TITLE:a\\,b\\;c\\\\d\\ne\\x", kTitle, "a,b;c\\d\r\ne\\x"},
-        {"TITLE:a\006b\rc", kTitle, "a\r\nb\r\nc"},
-        {"NOTE;ENCODING=QUOTED-PRINTABLE:a\006b", kComment, "a\006b"},
-        {"TITLE:a\nb", kTitle, "a\nb"},
-        {"ADR;TYPE=home:;;a\\;b;c\nADR:;;second", kHomeStreet, "a;b"},
-        {"TEL;HOME:1\ntel:2", kHomePhone, "1"},
+        {"NOTE;ENCODING=QUOTED-PRINTABLE:a=0D=0A\n b", PR_COMMENT, "a\r\nb"},
+        {"NOTE;QUOTED-PRINTABLE:x=\ny=\nEND", PR_COMMENT, "xyEND"},
+        {"NOTE;ENCODING=QUOTED-PRINTABLE:1 = 2=3D3=0a", PR_COMMENT, "1 = 2=3\r\n"},
+        {"TITLE:a\\,b\\;c\\\\d\\ne\\x", PR_TITLE, "a,b;c\\d\r\ne\\x"},
+        {"TITLE:a\006b\rc", PR_TITLE, "a\r\nb\r\nc"},
+        {"NOTE;ENCODING=QUOTED-PRINTABLE:a\006b", PR_COMMENT, "a\006b"},
+        {"TITLE:a\nb", PR_TITLE, "a\nb"},
+        {"ADR;TYPE=home:;;a\\;b;c\nADR:;;second", PR_HOME_ADDRESS_STREET, "a;b"},
+        {"TEL;HOME:1\ntel:2", PR_HOME_TELEPHONE_NUMBER, "1"},
         {"EMAIL:a\nEMAIL;PREF=2:b\nEMAIL;PREF=1:c\nEMAIL:d", PR_CONTACT_EMAIL_ADDRESSES, "c|d|b|a"},
-        {"BDAY:1972-09-16T08:00:00Z", kBirthday, "117299664000000000"},
-        {"BDAY:16000101", kBirthday, "-"},
+        {"BDAY:1972-09-16T08:00:00Z", PR_BIRTHDAY, "117299664000000000"},
+        {"BDAY:16000101", PR_BIRTHDAY, "-"},
         {"AGENT:\nBEGIN:VCARD\nFN:Inner\nEND:VCARD\nFN:Outer", PR_DISPLAY_NAME_A, "Outer"},
     };
     for (const auto& [body, tag, expected] : cases) {

@@ -1,4 +1,5 @@
 // libwab32-details.so: the library's modal, read-only details window.
+#include "properties/PropertyTags.h"
 #include "wab32/DetailsModule.h"
 #include "wab32/PropertyNames.h"
 

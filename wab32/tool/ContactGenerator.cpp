@@ -1,5 +1,7 @@
 #include "wab32/tool/ContactGenerator.h"
 
+#include "properties/PropertyTags.h"
+
 #include <array>
 #include <chrono>
 #include <string>
@@ -37,11 +39,6 @@ constexpr std::array<const char*, 8> kCity{"Berlin", "Lyon",  "Porto", "Oslo",
 constexpr std::array<const char*, 4> kHighByte{"M\xFCller GmbH", "Caf\xE9 \xC0 la Cr\xE8me",
                                                "\x80\x9F\xA0\xFF Works", "S\xE3o Jo\xE3o"};
 
-constexpr ULONG Tag(ULONG id) {
-    return PROP_TAG(PT_STRING8, id);
-}
-constexpr ULONG kBirthday = PROP_TAG(PT_SYSTIME, 0x3A42);
-
 std::uint64_t FiletimeOf(int y, unsigned m, unsigned d, std::int64_t ticksInDay) {
     using namespace std::chrono;
     const auto days1601 =
@@ -59,7 +56,7 @@ class Generator {
         if (i % 50 == 49) {
             Str(PR_DISPLAY_NAME_A,
                 "Group " + std::to_string(rng.Below(1000)) + " #" + std::to_string(i));
-            Str(Tag(0x3004), "Distribution list\r\nfor the team");
+            Str(PR_COMMENT, "Distribution list\r\nfor the team");
             return m_writer.AddEntry(MAPI_DISTLIST, m_props);
         }
         const std::string given = kGiven[rng.Below(kGiven.size())];
@@ -70,37 +67,38 @@ class Generator {
         const std::string email = given + "." + surname + n + "@example.com";
         const std::string city = kCity[rng.Below(kCity.size())];
 
-        Str(Tag(0x3A06), given);
-        Str(Tag(0x3A44), middle);
-        Str(Tag(0x3A11), surname);
+        Str(PR_GIVEN_NAME, given);
+        Str(PR_MIDDLE_NAME, middle);
+        Str(PR_SURNAME, surname);
         Str(PR_DISPLAY_NAME_A, middle.empty() ? given + " " + surname + " " + n
                                               : given + " " + middle + ". " + surname + " " + n);
-        Str(Tag(0x3003), email);
+        Str(PR_EMAIL_ADDRESS, email);
         Birthday(i, rng);
-        Str(Tag(0x3A16),
+        Str(PR_COMPANY_NAME,
             i % 13 == 0 ? kHighByte[i / 13 % kHighByte.size()] : surname + " & Partners");
-        Str(Tag(0x3A29),
+        Str(PR_BUSINESS_ADDRESS_STREET,
             i % 7 == 3 ? n + " Harbour Road\r\nUnit 4\rRear\nGate" : n + " Harbour Road");
-        Str(Tag(0x3A27), city);
-        Str(Tag(0x3A28), "Region " + std::to_string(rng.Below(90)));
-        Str(Tag(0x3A2A), std::to_string(10000 + rng.Below(89999)));
-        Str(Tag(0x3A26), "Country " + std::to_string(rng.Below(40)));
-        Str(Tag(0x3A17), "Engineer");
-        Str(Tag(0x3A18), "Dept " + std::to_string(rng.Below(20)));
-        Str(Tag(0x3A19), "Room " + std::to_string(rng.Below(500)));
-        Str(Tag(0x3A08), "+49 30 " + std::to_string(1000000 + rng.Below(8999999)));
-        Str(Tag(0x3A24), i % 11 == 0 ? "" : "+49 30 " + std::to_string(rng.Below(9999999)));
-        Str(Tag(0x3A21), "+49 171 " + std::to_string(rng.Below(9999999)));
-        Str(Tag(0x3A51), "https://example.com/" + n);
-        Str(Tag(0x3A5D), i % 7 == 0 ? n + " Elm St\r\nApt 2" : n + " Elm St");
-        Str(Tag(0x3A59), city);
-        Str(Tag(0x3A5C), "State " + std::to_string(rng.Below(50)));
-        Str(Tag(0x3A5B), std::to_string(rng.Below(99999)));
-        Str(Tag(0x3A5A), "Country " + std::to_string(rng.Below(40)));
-        Str(Tag(0x3A09), "+44 20 " + std::to_string(rng.Below(99999999)));
-        Str(Tag(0x3A25), "+44 20 " + std::to_string(rng.Below(99999999)));
-        Str(Tag(0x3A1C), "+44 7700 " + std::to_string(rng.Below(999999)));
-        Str(Tag(0x3A50), "http://home.example.org/~" + given);
+        Str(PR_BUSINESS_ADDRESS_CITY, city);
+        Str(PR_BUSINESS_ADDRESS_STATE_OR_PROVINCE, "Region " + std::to_string(rng.Below(90)));
+        Str(PR_BUSINESS_ADDRESS_POSTAL_CODE, std::to_string(10000 + rng.Below(89999)));
+        Str(PR_BUSINESS_ADDRESS_COUNTRY, "Country " + std::to_string(rng.Below(40)));
+        Str(PR_TITLE, "Engineer");
+        Str(PR_DEPARTMENT_NAME, "Dept " + std::to_string(rng.Below(20)));
+        Str(PR_OFFICE_LOCATION, "Room " + std::to_string(rng.Below(500)));
+        Str(PR_BUSINESS_TELEPHONE_NUMBER, "+49 30 " + std::to_string(1000000 + rng.Below(8999999)));
+        Str(PR_BUSINESS_FAX_NUMBER,
+            i % 11 == 0 ? "" : "+49 30 " + std::to_string(rng.Below(9999999)));
+        Str(PR_PAGER_TELEPHONE_NUMBER, "+49 171 " + std::to_string(rng.Below(9999999)));
+        Str(PR_BUSINESS_HOME_PAGE, "https://example.com/" + n);
+        Str(PR_HOME_ADDRESS_STREET, i % 7 == 0 ? n + " Elm St\r\nApt 2" : n + " Elm St");
+        Str(PR_HOME_ADDRESS_CITY, city);
+        Str(PR_HOME_ADDRESS_STATE_OR_PROVINCE, "State " + std::to_string(rng.Below(50)));
+        Str(PR_HOME_ADDRESS_POSTAL_CODE, std::to_string(rng.Below(99999)));
+        Str(PR_HOME_ADDRESS_COUNTRY, "Country " + std::to_string(rng.Below(40)));
+        Str(PR_HOME_TELEPHONE_NUMBER, "+44 20 " + std::to_string(rng.Below(99999999)));
+        Str(PR_HOME_FAX_NUMBER, "+44 20 " + std::to_string(rng.Below(99999999)));
+        Str(PR_MOBILE_TELEPHONE_NUMBER, "+44 7700 " + std::to_string(rng.Below(999999)));
+        Str(PR_PERSONAL_HOME_PAGE, "http://home.example.org/~" + given);
         Comment(i);
         Emails(i, email, rng);
         return m_writer.AddEntry(MAPI_MAILUSER, m_props);
@@ -144,7 +142,7 @@ class Generator {
             return;
         }
         StoredProperty p;
-        p.tag = kBirthday;
+        p.tag = PR_BIRTHDAY;
         p.filetime = ft;
         m_props.push_back(std::move(p));
     }
@@ -155,13 +153,13 @@ class Generator {
             while (longText.size() < 5000) {
                 longText += " lorem ipsum dolor sit amet\r\n";
             }
-            Str(Tag(0x3004), std::move(longText));
+            Str(PR_COMMENT, std::move(longText));
         } else if (i % 7 == 0) {
-            Str(Tag(0x3004), "Line one\r\nLine two\rLone CR\nLone LF\r\n");
+            Str(PR_COMMENT, "Line one\r\nLine two\rLone CR\nLone LF\r\n");
         } else if (i % 11 == 0) {
-            Str(Tag(0x3004), "");
+            Str(PR_COMMENT, "");
         } else {
-            Str(Tag(0x3004), "Met at conference " + std::to_string(i % 30));
+            Str(PR_COMMENT, "Met at conference " + std::to_string(i % 30));
         }
     }
 

@@ -1,5 +1,6 @@
 #include "wab32/tool/JsonSource.h"
 
+#include "properties/PropertyTags.h"
 #include "wab32/PropertyNames.h"
 
 #include <nlohmann/json.hpp>
@@ -30,7 +31,7 @@ bool ParseHexU64(std::string_view text, std::uint64_t& v) {
 
 ULONG ParseTag(const json& tag) {
     if (!tag.is_string()) {
-        throw BadMember{"\"tag\" must be a string such as \"0x3A06001E\""};
+        throw BadMember{"\"tag\" must be a string such as \"" + HexCode(PR_GIVEN_NAME) + "\""};
     }
     const std::string text = tag.get<std::string>();
     std::uint64_t v = 0;

@@ -1,5 +1,6 @@
 #include "wab32/vcard/VCardCard.h"
 
+#include "properties/PropertyTags.h"
 #include "wab32/vcard/VCardLine.h"
 
 #include <chrono>
@@ -8,10 +9,6 @@
 namespace wab32::vcard {
 
 namespace {
-
-constexpr ULONG Tag(ULONG id, ULONG type = PT_STRING8) {
-    return (id << 16) | type;
-}
 
 // The string fields of an entry, in the order they are stored.
 enum Field {
@@ -46,12 +43,36 @@ enum Field {
     kFieldCount
 };
 
-constexpr ULONG kFieldIds[kFieldCount] = {0x3A06, 0x3A44, 0x3A11, 0x3001, 0x3003, 0x3A16, 0x3A29,
-                                          0x3A27, 0x3A28, 0x3A2A, 0x3A26, 0x3A17, 0x3A18, 0x3A19,
-                                          0x3A08, 0x3A24, 0x3A21, 0x3A51, 0x3A5D, 0x3A59, 0x3A5C,
-                                          0x3A5B, 0x3A5A, 0x3A09, 0x3A25, 0x3A1C, 0x3A50, 0x3004};
-
-constexpr ULONG kBirthdayId = 0x3A42;
+constexpr ULONG kFieldTags[kFieldCount] = {
+    PR_GIVEN_NAME,
+    PR_MIDDLE_NAME,
+    PR_SURNAME,
+    PR_DISPLAY_NAME_A,
+    PR_EMAIL_ADDRESS,
+    PR_COMPANY_NAME,
+    PR_BUSINESS_ADDRESS_STREET,
+    PR_BUSINESS_ADDRESS_CITY,
+    PR_BUSINESS_ADDRESS_STATE_OR_PROVINCE,
+    PR_BUSINESS_ADDRESS_POSTAL_CODE,
+    PR_BUSINESS_ADDRESS_COUNTRY,
+    PR_TITLE,
+    PR_DEPARTMENT_NAME,
+    PR_OFFICE_LOCATION,
+    PR_BUSINESS_TELEPHONE_NUMBER,
+    PR_BUSINESS_FAX_NUMBER,
+    PR_PAGER_TELEPHONE_NUMBER,
+    PR_BUSINESS_HOME_PAGE,
+    PR_HOME_ADDRESS_STREET,
+    PR_HOME_ADDRESS_CITY,
+    PR_HOME_ADDRESS_STATE_OR_PROVINCE,
+    PR_HOME_ADDRESS_POSTAL_CODE,
+    PR_HOME_ADDRESS_COUNTRY,
+    PR_HOME_TELEPHONE_NUMBER,
+    PR_HOME_FAX_NUMBER,
+    PR_MOBILE_TELEPHONE_NUMBER,
+    PR_PERSONAL_HOME_PAGE,
+    PR_COMMENT,
+};
 
 struct Email {
     std::string address;
@@ -311,14 +332,14 @@ CardEntry CardMapper::Finish() {
     for (int f = 0; f < kFieldCount; ++f) {
         if (m_fields[f]) {
             StoredProperty p;
-            p.tag = Tag(kFieldIds[f]);
+            p.tag = kFieldTags[f];
             p.bytes = std::move(*m_fields[f]);
             entry.props.push_back(std::move(p));
         }
     }
     if (m_birthday) {
         StoredProperty p;
-        p.tag = Tag(kBirthdayId, PT_SYSTIME);
+        p.tag = PR_BIRTHDAY;
         p.filetime = *m_birthday;
         entry.props.push_back(std::move(p));
     }

@@ -2,7 +2,7 @@
 // by and the properties the export reads.
 #pragma once
 
-#include "addressbook/WabDefs.h"
+#include "properties/WabDefs.h"
 #include "wab32/BookFormat.h"
 
 #include <string>

@@ -1,6 +1,7 @@
-// Records, property tags and result codes of the address-book library, as
-// this program uses them. Written for Quorvel; the layouts are the library's
-// own (libwab32.so), not those of any other implementation.
+// Records, property types and result codes of the address-book library, as
+// this program uses them; PropertyTags.h names the tags. Written for Quorvel;
+// the layouts are the library's own (libwab32.so), not those of any other
+// implementation.
 #pragma once
 
 #include <cstdint>
@@ -55,12 +56,6 @@ inline constexpr ULONG PT_SYSTIME = 0x0040;
 inline constexpr ULONG PT_BINARY = 0x0102;
 inline constexpr ULONG MV_FLAG = 0x1000;
 inline constexpr ULONG PT_MV_STRING8 = MV_FLAG | PT_STRING8;
-
-// Tags the program asks for by name.
-inline constexpr ULONG PR_DISPLAY_NAME_A = 0x3001001E;
-inline constexpr ULONG PR_ENTRYID = 0x0FFF0102;
-inline constexpr ULONG PR_OBJECT_TYPE = 0x0FFE0003;
-inline constexpr ULONG PR_CONTACT_EMAIL_ADDRESSES = 0x3A56101E;
 
 // Object types (the value of PR_OBJECT_TYPE).
 inline constexpr ULONG MAPI_ABCONT = 4;

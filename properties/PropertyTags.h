@@ -1,0 +1,95 @@
+// Every property tag the program, the library and its tools know, named once
+// as the address-book interface names them. Strings are 8-bit (PT_STRING8).
+#pragma once
+
+#include "properties/WabDefs.h"
+
+// The book's own bookkeeping.
+inline constexpr ULONG PR_ENTRYID = PROP_TAG(PT_BINARY, 0x0FFF);
+inline constexpr ULONG PR_OBJECT_TYPE = PROP_TAG(PT_LONG, 0x0FFE);
+inline constexpr ULONG PR_RECORD_KEY = PROP_TAG(PT_BINARY, 0x0FF9);
+inline constexpr ULONG PR_ADDRTYPE = PROP_TAG(PT_STRING8, 0x3002);
+inline constexpr ULONG PR_SEARCH_KEY = PROP_TAG(PT_BINARY, 0x300B);
+inline constexpr ULONG PR_DISPLAY_TYPE = PROP_TAG(PT_LONG, 0x3900);
+inline constexpr ULONG PR_TEMPLATEID = PROP_TAG(PT_BINARY, 0x3902);
+
+// Names.
+inline constexpr ULONG PR_DISPLAY_NAME_A = PROP_TAG(PT_STRING8, 0x3001);
+inline constexpr ULONG PR_GIVEN_NAME = PROP_TAG(PT_STRING8, 0x3A06);
+inline constexpr ULONG PR_MIDDLE_NAME = PROP_TAG(PT_STRING8, 0x3A44);
+inline constexpr ULONG PR_SURNAME = PROP_TAG(PT_STRING8, 0x3A11);
+inline constexpr ULONG PR_DISPLAY_NAME_PREFIX = PROP_TAG(PT_STRING8, 0x3A45);
+inline constexpr ULONG PR_GENERATION = PROP_TAG(PT_STRING8, 0x3A05);
+inline constexpr ULONG PR_NICKNAME = PROP_TAG(PT_STRING8, 0x3A4F);
+inline constexpr ULONG PR_INITIALS = PROP_TAG(PT_STRING8, 0x3A0A);
+
+// E-mail: the default address, and all of them.
+inline constexpr ULONG PR_EMAIL_ADDRESS = PROP_TAG(PT_STRING8, 0x3003);
+inline constexpr ULONG PR_CONTACT_EMAIL_ADDRESSES = PROP_TAG(PT_MV_STRING8, 0x3A56);
+
+// Dates.
+inline constexpr ULONG PR_BIRTHDAY = PROP_TAG(PT_SYSTIME, 0x3A42);
+inline constexpr ULONG PR_WEDDING_ANNIVERSARY = PROP_TAG(PT_SYSTIME, 0x3A41);
+
+// Work and people around the contact.
+inline constexpr ULONG PR_COMPANY_NAME = PROP_TAG(PT_STRING8, 0x3A16);
+inline constexpr ULONG PR_TITLE = PROP_TAG(PT_STRING8, 0x3A17);
+inline constexpr ULONG PR_DEPARTMENT_NAME = PROP_TAG(PT_STRING8, 0x3A18);
+inline constexpr ULONG PR_OFFICE_LOCATION = PROP_TAG(PT_STRING8, 0x3A19);
+inline constexpr ULONG PR_PROFESSION = PROP_TAG(PT_STRING8, 0x3A46);
+inline constexpr ULONG PR_MANAGER_NAME = PROP_TAG(PT_STRING8, 0x3A4E);
+inline constexpr ULONG PR_ASSISTANT = PROP_TAG(PT_STRING8, 0x3A30);
+inline constexpr ULONG PR_SPOUSE_NAME = PROP_TAG(PT_STRING8, 0x3A48);
+
+// Telephone and fax numbers.
+inline constexpr ULONG PR_BUSINESS_TELEPHONE_NUMBER = PROP_TAG(PT_STRING8, 0x3A08);
+inline constexpr ULONG PR_BUSINESS2_TELEPHONE_NUMBER = PROP_TAG(PT_STRING8, 0x3A1B);
+inline constexpr ULONG PR_HOME_TELEPHONE_NUMBER = PROP_TAG(PT_STRING8, 0x3A09);
+inline constexpr ULONG PR_HOME2_TELEPHONE_NUMBER = PROP_TAG(PT_STRING8, 0x3A2F);
+inline constexpr ULONG PR_MOBILE_TELEPHONE_NUMBER = PROP_TAG(PT_STRING8, 0x3A1C);
+inline constexpr ULONG PR_PAGER_TELEPHONE_NUMBER = PROP_TAG(PT_STRING8, 0x3A21);
+inline constexpr ULONG PR_CAR_TELEPHONE_NUMBER = PROP_TAG(PT_STRING8, 0x3A1E);
+inline constexpr ULONG PR_OTHER_TELEPHONE_NUMBER = PROP_TAG(PT_STRING8, 0x3A1F);
+inline constexpr ULONG PR_COMPANY_MAIN_PHONE_NUMBER = PROP_TAG(PT_STRING8, 0x3A57);
+inline constexpr ULONG PR_ISDN_NUMBER = PROP_TAG(PT_STRING8, 0x3A2D);
+inline constexpr ULONG PR_TTYTDD_PHONE_NUMBER = PROP_TAG(PT_STRING8, 0x3A4B);
+inline constexpr ULONG PR_BUSINESS_FAX_NUMBER = PROP_TAG(PT_STRING8, 0x3A24);
+inline constexpr ULONG PR_HOME_FAX_NUMBER = PROP_TAG(PT_STRING8, 0x3A25);
+inline constexpr ULONG PR_PRIMARY_FAX_NUMBER = PROP_TAG(PT_STRING8, 0x3A23);
+
+// The business address.
+inline constexpr ULONG PR_BUSINESS_ADDRESS_STREET = PROP_TAG(PT_STRING8, 0x3A29);
+inline constexpr ULONG PR_BUSINESS_ADDRESS_POST_OFFICE_BOX = PROP_TAG(PT_STRING8, 0x3A2B);
+inline constexpr ULONG PR_BUSINESS_ADDRESS_CITY = PROP_TAG(PT_STRING8, 0x3A27);
+inline constexpr ULONG PR_BUSINESS_ADDRESS_STATE_OR_PROVINCE = PROP_TAG(PT_STRING8, 0x3A28);
+inline constexpr ULONG PR_BUSINESS_ADDRESS_POSTAL_CODE = PROP_TAG(PT_STRING8, 0x3A2A);
+inline constexpr ULONG PR_BUSINESS_ADDRESS_COUNTRY = PROP_TAG(PT_STRING8, 0x3A26);
+
+// The home address.
+inline constexpr ULONG PR_HOME_ADDRESS_STREET = PROP_TAG(PT_STRING8, 0x3A5D);
+inline constexpr ULONG PR_HOME_ADDRESS_POST_OFFICE_BOX = PROP_TAG(PT_STRING8, 0x3A5E);
+inline constexpr ULONG PR_HOME_ADDRESS_CITY = PROP_TAG(PT_STRING8, 0x3A59);
+inline constexpr ULONG PR_HOME_ADDRESS_STATE_OR_PROVINCE = PROP_TAG(PT_STRING8, 0x3A5C);
+inline constexpr ULONG PR_HOME_ADDRESS_POSTAL_CODE = PROP_TAG(PT_STRING8, 0x3A5B);
+inline constexpr ULONG PR_HOME_ADDRESS_COUNTRY = PROP_TAG(PT_STRING8, 0x3A5A);
+
+// A third, other address.
+inline constexpr ULONG PR_OTHER_ADDRESS_STREET = PROP_TAG(PT_STRING8, 0x3A63);
+inline constexpr ULONG PR_OTHER_ADDRESS_POST_OFFICE_BOX = PROP_TAG(PT_STRING8, 0x3A64);
+inline constexpr ULONG PR_OTHER_ADDRESS_CITY = PROP_TAG(PT_STRING8, 0x3A5F);
+inline constexpr ULONG PR_OTHER_ADDRESS_STATE_OR_PROVINCE = PROP_TAG(PT_STRING8, 0x3A62);
+inline constexpr ULONG PR_OTHER_ADDRESS_POSTAL_CODE = PROP_TAG(PT_STRING8, 0x3A61);
+inline constexpr ULONG PR_OTHER_ADDRESS_COUNTRY = PROP_TAG(PT_STRING8, 0x3A60);
+
+// Web pages and notes.
+inline constexpr ULONG PR_PERSONAL_HOME_PAGE = PROP_TAG(PT_STRING8, 0x3A50);
+inline constexpr ULONG PR_BUSINESS_HOME_PAGE = PROP_TAG(PT_STRING8, 0x3A51);
+inline constexpr ULONG PR_COMMENT = PROP_TAG(PT_STRING8, 0x3004);
+
+// Quorvel's own custom fields: values a vCard file holds beyond the
+// properties above (a third phone of one kind, a fourth address, a second
+// note, instant-messaging handles, ...), one text per value.
+inline constexpr ULONG PR_MORE_TELEPHONE_NUMBERS = PROP_TAG(PT_MV_STRING8, 0x6800);
+inline constexpr ULONG PR_MORE_ADDRESSES = PROP_TAG(PT_MV_STRING8, 0x6801);
+inline constexpr ULONG PR_MORE_HOME_PAGES = PROP_TAG(PT_MV_STRING8, 0x6802);
+inline constexpr ULONG PR_MORE_VALUES = PROP_TAG(PT_MV_STRING8, 0x6803);
