@@ -23,13 +23,6 @@ std::uint32_t BigEndian32(const unsigned char* p) {
            (static_cast<std::uint32_t>(p[2]) << 8) | p[3];
 }
 
-OpenResult Failure(HRESULT hr, std::string reason) {
-    OpenResult r;
-    r.hr = hr;
-    r.reason = std::move(reason);
-    return r;
-}
-
 // Checks the 100-byte file header before SQLite sees the file, so that a
 // file in write-ahead-log mode (whose readers create files) or a truncated
 // one is refused without touching it.
@@ -37,7 +30,7 @@ OpenResult CheckHeader(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
-        return Failure(err == ENOENT ? MAPI_E_NOT_FOUND : MAPI_E_NO_ACCESS, std::strerror(err));
+        return OpenFailure(err == ENOENT ? MAPI_E_NOT_FOUND : MAPI_E_NO_ACCESS, std::strerror(err));
     }
     std::array<unsigned char, 100> h{};
     const ssize_t got = ::pread(fd, h.data(), h.size(), 0);
@@ -45,13 +38,13 @@ OpenResult CheckHeader(const std::filesystem::path& path) {
     ::close(fd);
     if (got != static_cast<ssize_t>(h.size()) ||
         std::memcmp(h.data(), "SQLite format 3", 16) != 0) {
-        return Failure(MAPI_E_CORRUPT_DATA, "not an address book");
+        return OpenFailure(MAPI_E_CORRUPT_DATA, "not an address book");
     }
     if (BigEndian32(&h[68]) != static_cast<std::uint32_t>(kBookApplicationId)) {
-        return Failure(MAPI_E_CORRUPT_DATA, "not an address book");
+        return OpenFailure(MAPI_E_CORRUPT_DATA, "not an address book");
     }
     if (h[18] != 1 || h[19] != 1) {
-        return Failure(MAPI_E_CORRUPT_DATA, "book is not in rollback-journal mode");
+        return OpenFailure(MAPI_E_CORRUPT_DATA, "book is not in rollback-journal mode");
     }
     std::uint32_t pageSize = (static_cast<std::uint32_t>(h[16]) << 8) | h[17];
     if (pageSize == 1) {
@@ -62,7 +55,7 @@ OpenResult CheckHeader(const std::filesystem::path& path) {
     if (pageSize < 512 || size < 0 || static_cast<std::uint64_t>(size) % pageSize != 0 ||
         (countValid &&
          static_cast<std::uint64_t>(size) != static_cast<std::uint64_t>(pageCount) * pageSize)) {
-        return Failure(MAPI_E_CORRUPT_DATA, "book is damaged (truncated)");
+        return OpenFailure(MAPI_E_CORRUPT_DATA, "book is damaged (truncated)");
     }
     return OpenResult{};
 }
@@ -130,7 +123,7 @@ OpenResult OpenBookReadOnly(const std::filesystem::path& given) {
         sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     SqliteDb db(raw);
     if (rc != SQLITE_OK) {
-        return Failure(MAPI_E_NO_ACCESS, raw != nullptr ? sqlite3_errmsg(raw) : "cannot open");
+        return OpenFailure(MAPI_E_NO_ACCESS, raw != nullptr ? sqlite3_errmsg(raw) : "cannot open");
     }
     MakeDefensive(db.get());
     sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
@@ -141,16 +134,16 @@ OpenResult OpenBookReadOnly(const std::filesystem::path& given) {
         !QueryInt(db.get(), "SELECT count(*) FROM sqlite_schema", schemaRows)) {
         const int err = sqlite3_errcode(db.get());
         if (err == SQLITE_BUSY || err == SQLITE_LOCKED) {
-            return Failure(MAPI_E_CALL_FAILED, "book is locked by another program");
+            return OpenFailure(MAPI_E_CALL_FAILED, "book is locked by another program");
         }
-        return Failure(MAPI_E_CORRUPT_DATA, "book is damaged");
+        return OpenFailure(MAPI_E_CORRUPT_DATA, "book is damaged");
     }
     if (appId != kBookApplicationId || !HasBookSchema(db.get()) ||
         !QueryInt(db.get(), "SELECT schema_version FROM book_format", version)) {
-        return Failure(MAPI_E_CORRUPT_DATA, "not an address book");
+        return OpenFailure(MAPI_E_CORRUPT_DATA, "not an address book");
     }
     if (version != kBookSchemaVersion) {
-        return Failure(MAPI_E_CORRUPT_DATA, "unsupported book version");
+        return OpenFailure(MAPI_E_CORRUPT_DATA, "unsupported book version");
     }
     OpenResult ok;
     ok.db = std::move(db);

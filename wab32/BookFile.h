@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 namespace wab32 {
 
@@ -18,6 +19,14 @@ struct OpenResult {
     HRESULT hr = S_OK;
     std::string reason;  // why the book could not be opened
 };
+
+// A book that did not open: the code WABOpen gives and why.
+inline OpenResult OpenFailure(HRESULT hr, std::string reason) {
+    OpenResult failed;
+    failed.hr = hr;
+    failed.reason = std::move(reason);
+    return failed;
+}
 
 // Opens an existing book read-only after checking that it is one: an SQLite
 // file in rollback-journal mode, whole (not truncated), with this library's

@@ -57,13 +57,6 @@ class FileDescriptor {
     int m_fd;
 };
 
-OpenResult Failure(HRESULT hr, std::string reason) {
-    OpenResult r;
-    r.hr = hr;
-    r.reason = std::move(reason);
-    return r;
-}
-
 // The private store the cards are read into.
 class CardLoader {
   public:
@@ -114,7 +107,7 @@ class CardLoader {
     OpenResult Finish() {
         m_insert.reset();
         if (!m_ok || sqlite3_exec(m_db.get(), "COMMIT;", nullptr, nullptr, nullptr) != SQLITE_OK) {
-            return Failure(MAPI_E_NOT_ENOUGH_MEMORY, "not enough memory for the contacts");
+            return OpenFailure(MAPI_E_NOT_ENOUGH_MEMORY, "not enough memory for the contacts");
         }
         OpenResult ok;
         ok.db = std::move(m_db);
@@ -258,7 +251,7 @@ std::optional<OpenResult> OpenVCardBook(const std::filesystem::path& path) {
             if (!isVCard) {
                 return std::nullopt;
             }
-            return Failure(MAPI_E_NO_ACCESS, std::strerror(err));
+            return OpenFailure(MAPI_E_NO_ACCESS, std::strerror(err));
         }
         const std::string_view chunk(buffer.get(), static_cast<std::size_t>(got));
         if (!isVCard) {
@@ -271,7 +264,7 @@ std::optional<OpenResult> OpenVCardBook(const std::filesystem::path& path) {
                 return std::nullopt;
             }
             if (!loader.Begin()) {
-                return Failure(MAPI_E_NOT_ENOUGH_MEMORY, "not enough memory for the contacts");
+                return OpenFailure(MAPI_E_NOT_ENOUGH_MEMORY, "not enough memory for the contacts");
             }
             splitter.Feed(prefix);
             std::string().swap(prefix);
