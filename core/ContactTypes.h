@@ -6,6 +6,7 @@
 #include "properties/ContactRecord.h"
 
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
 // A contact's additional e-mail addresses (borrowed pointers), added and
@@ -33,6 +34,19 @@ class EmailList {
         return head;
     }
     bool IsEmpty() const { return m_count == 0; }
+    // Removes entries from the head up to the next one a writer writes: one
+    // that is present and differs byte for byte from the default address
+    // (absent differs from all). Null once the list is empty.
+    const char* RemoveNextOther(const char* defaultAddress) {
+        while (!IsEmpty()) {
+            const char* entry = RemoveHead();
+            if (entry != nullptr &&
+                (defaultAddress == nullptr || std::strcmp(entry, defaultAddress) != 0)) {
+                return entry;
+            }
+        }
+        return nullptr;
+    }
 
   private:
     static constexpr std::size_t kInline = 8;

@@ -3,7 +3,6 @@
 #include "core/BirthdayText.h"
 #include "core/ValueEncoding.h"
 
-#include <cstring>
 #include <initializer_list>
 
 namespace {
@@ -79,12 +78,8 @@ void WriteCsvRow(OutputFile& file, const ContactRecord& r, EmailList& otherEmail
     out.Text("\"");
     out.StartGroup();
     out.Add({r.emailAddress});
-    while (!otherEmails.IsEmpty()) {
-        const char* entry = otherEmails.RemoveHead();
-        if (entry != nullptr &&
-            (r.emailAddress == nullptr || std::strcmp(entry, r.emailAddress) != 0)) {
-            out.Add({entry});
-        }
+    while (const char* entry = otherEmails.RemoveNextOther(r.emailAddress)) {
+        out.Add({entry});
     }
     out.Text("\",");
 

@@ -4,7 +4,6 @@
 #include "core/ContactRecord.h"
 #include "core/ValueEncoding.h"
 
-#include <cstring>
 
 namespace {
 
@@ -134,12 +133,8 @@ void WriteVCard(OutputFile& file, const SPropValue* props, ULONG count) {
 
     out.Line("URL:", r.personalHomePage);
     out.Line("URL:", r.businessHomePage);
-    while (!otherEmails.IsEmpty()) {
-        const char* entry = otherEmails.RemoveHead();
-        if (entry != nullptr &&
-            (r.emailAddress == nullptr || std::strcmp(entry, r.emailAddress) != 0)) {
-            out.Line("EMAIL;INTERNET:", entry);
-        }
+    while (const char* entry = otherEmails.RemoveNextOther(r.emailAddress)) {
+        out.Line("EMAIL;INTERNET:", entry);
     }
     out.Line("EMAIL;PREF;INTERNET:", r.emailAddress);
     out.Text("END:VCARD\n");
