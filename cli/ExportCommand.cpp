@@ -28,25 +28,16 @@ std::string Title(const std::string& path) {
 }
 
 // Opens an output file that replaces the old one only once it is whole, or
-// standard output for "-"; never the book. Returns 0 or the exit status of
-// the failure.
-int OpenOrFail(TextFile& file, const std::string& path, const std::optional<FileIdentity>& book,
-               std::FILE* out, std::FILE* err) {
+// standard output for "-"; never the book.
+OpenedFile OpenOutput(TextFile& file, const std::string& path,
+                      const std::optional<FileIdentity>& book, std::FILE* out) {
     const std::string title = Title(path);
     FileError error(title, 0);
     const bool opened =
         path == kStandardOutputName
             ? std::fflush(out) == 0 && file.OpenDescriptor(fileno(out), title, &error, book)
             : file.Open(path, &error, book, WriteMode::Replace);
-    if (opened) {
-        return kExitSuccess;
-    }
-    if (error.isTheBook()) {
-        Fail(err, "will not write " + title + ": it is the address book being read");
-        return kExitUsage;
-    }
-    Fail(err, "cannot open " + title + ": " + error.reason());
-    return kExitFileFailed;
+    return opened ? OpenedFile{&file, std::nullopt} : OpenedFile{nullptr, error};
 }
 
 // Whether two output paths name one file (an existing one, or one path).
@@ -101,6 +92,96 @@ std::string ExportSummary(long long written, const ExportOptions& options) {
     return summary + "\n";
 }
 
+// An opened book and its listed contacts.
+struct OpenedBook {
+    explicit OpenedBook(const std::string& path) : session(path) {}
+    CAddressBookSession session;
+    CompactList list;
+    std::string name;           // as messages name it
+    int status = kExitSuccess;  // kExitBookFailed when not every contact was listed
+};
+
+// Opens the book and lists its contacts; false, once it has said why, when
+// the book does not open.
+bool OpenBook(OpenedBook& book, const std::string& path, std::FILE* err) {
+    book.name = path.empty() ? "the default address book " + book.session.BookPath() : path;
+    if (!book.session.m_bOpened) {
+        Fail(err, "cannot open " + (path.empty() ? book.name : "address book " + book.name) + ": " +
+                      book.session.OpenError());
+        return false;
+    }
+    const HRESULT filled = book.session.FillList(book.list);
+    if (FAILED(filled)) {
+        Fail(err, "could not list every contact of " + book.name + " (code " + HexCode(filled) +
+                      "); going on with the " + std::to_string(book.list.GetItemCount()) +
+                      " listed");
+        book.status = kExitBookFailed;
+    }
+    return true;
+}
+
+// The contacts the options choose: all of them, or those --select and --name
+// mark in the list. nullopt after a usage error.
+std::optional<ExportScope> ChooseContacts(const ExportOptions& options, OpenedBook& book,
+                                          std::FILE* err) {
+    if (!options.hasSelection) {
+        return LVNI_ALL;
+    }
+    const SelectionResult selected = SelectContacts(options, book.list);
+    if (!selected.error.empty()) {
+        Fail(err, selected.error + " (" + book.name + " lists " +
+                      std::to_string(book.list.GetItemCount()) + ")");
+        return std::nullopt;
+    }
+    for (const std::string& name : selected.unmatched) {
+        Fail(err, "warning: no contact's name matches '" + name + "'");
+    }
+    return LVNI_SELECTED;
+}
+
+// Writes the chosen contacts into the output files; nullopt once a write or
+// close failure has been told.
+std::optional<ExportResult> Export(const ExportOptions& options, OpenedBook& book,
+                                   ExportScope scope, std::FILE* out, std::FILE* err) {
+    TerminalProgress progress(err, !options.quiet && TerminalProgress::IsTerminal(err),
+                              CountCovered(book.list, scope));
+    TextFile file;
+    const auto open = [&](ExportFile part) {
+        const std::string& path = part == ExportFile::Header ? options.header : options.output;
+        return OpenOutput(file, path, book.session.BookIdentity(), out);
+    };
+    try {
+        return ExportToFiles(options.kind, open, book.list, scope, progress, book.session);
+    } catch (const FileError& error) {
+        progress.SetPos(0);
+        Fail(err, "cannot write " + error.path() + ": " + error.reason());
+        return std::nullopt;
+    }
+}
+
+// Tells what an export did; returns the exit status.
+int Report(const ExportOptions& options, const OpenedBook& book, const ExportResult& result,
+           std::FILE* err) {
+    if (result.end != ExportEnd::Written) {
+        const FileError error = result.openError.value_or(FileError("output", "not opened"));
+        if (error.isTheBook()) {
+            Fail(err, "will not write " + error.path() + ": it is the address book being read");
+            return kExitUsage;
+        }
+        Fail(err, "cannot open " + error.path() + ": " + error.reason());
+        return kExitFileFailed;
+    }
+    if (!result.unread.empty()) {
+        Fail(err, std::to_string(result.unread.size()) + " of " + std::to_string(result.covered) +
+                      " contacts could not be read and are missing from " + Title(options.output));
+        return kExitBookFailed;
+    }
+    if (book.status == kExitSuccess && !options.quiet) {
+        std::fputs(ExportSummary(result.covered, options).c_str(), err);
+    }
+    return book.status;
+}
+
 }  // namespace
 
 int RunExportCommand(const ExportOptions& options, std::FILE* out, std::FILE* err) {
@@ -110,73 +191,21 @@ int RunExportCommand(const ExportOptions& options, std::FILE* out, std::FILE* er
              "will not write " + options.output + " as both the header file and the data file");
         return kExitUsage;
     }
-    CAddressBookSession session(options.book);
-    const std::string bookName =
-        options.book.empty() ? "the default address book " + session.BookPath() : options.book;
-    if (!session.m_bOpened) {
-        Fail(err, "cannot open " + (options.book.empty() ? bookName : "address book " + bookName) +
-                      ": " + session.OpenError());
+    OpenedBook book(options.book);
+    if (!OpenBook(book, options.book, err)) {
         return kExitBookFailed;
     }
-
-    CompactList list;
-    const HRESULT filled = session.FillList(list);
-    int status = kExitSuccess;
-    if (FAILED(filled)) {
-        Fail(err, "could not list every contact of " + bookName + " (code " + HexCode(filled) +
-                      "); going on with the " + std::to_string(list.GetItemCount()) + " listed");
-        status = kExitBookFailed;
-    }
-
     if (options.list) {
-        for (int i = 0; i < list.GetItemCount(); ++i) {
-            const std::string name = ListedName(list.GetItemText(i));
+        for (int i = 0; i < book.list.GetItemCount(); ++i) {
+            const std::string name = ListedName(book.list.GetItemText(i));
             std::fprintf(out, "%d\t%s\n", i, name.c_str());
         }
-        return status;
+        return book.status;
     }
-
-    ExportScope scope = LVNI_ALL;
-    if (options.hasSelection) {
-        const SelectionResult selected = SelectContacts(options, list);
-        if (!selected.error.empty()) {
-            Fail(err, selected.error + " (" + bookName + " lists " +
-                          std::to_string(list.GetItemCount()) + ")");
-            return kExitUsage;
-        }
-        for (const std::string& name : selected.unmatched) {
-            Fail(err, "warning: no contact's name matches '" + name + "'");
-        }
-        scope = LVNI_SELECTED;
+    const std::optional<ExportScope> scope = ChooseContacts(options, book, err);
+    if (!scope) {
+        return kExitUsage;
     }
-
-    TerminalProgress progress(err, !options.quiet && TerminalProgress::IsTerminal(err),
-                              CountCovered(list, scope));
-    TextFile file;
-    int openFailure = kExitSuccess;
-    const auto open = [&](ExportFile part) -> TextFile* {
-        const std::string& path = part == ExportFile::Header ? options.header : options.output;
-        openFailure = OpenOrFail(file, path, session.BookIdentity(), out, err);
-        return openFailure == kExitSuccess ? &file : nullptr;
-    };
-    std::optional<ExportResult> result;
-    try {
-        result = ExportToFiles(options.kind, open, list, scope, progress, session);
-    } catch (const FileError& error) {
-        progress.SetPos(0);
-        Fail(err, "cannot write " + error.path() + ": " + error.reason());
-        return kExitFileFailed;
-    }
-    if (!result) {
-        return openFailure;
-    }
-    if (result->leftOut > 0) {
-        Fail(err, std::to_string(result->leftOut) + " of " + std::to_string(result->covered) +
-                      " contacts could not be read and are missing from " + Title(options.output));
-        status = kExitBookFailed;
-    }
-    if (status == kExitSuccess && !options.quiet) {
-        std::fputs(ExportSummary(result->covered, options).c_str(), err);
-    }
-    return status;
+    const std::optional<ExportResult> result = Export(options, book, *scope, out, err);
+    return result ? Report(options, book, *result, err) : kExitFileFailed;
 }

@@ -3,30 +3,44 @@
 #include "core/CsvWriter.h"
 #include "core/ExportRun.h"
 
-std::optional<ExportResult> ExportToFiles(ExportKind kind, const OpenExportFile& open,
-                                          const ListControl& list, ExportScope scope,
-                                          ProgressControl& progress, ContactSource& source) {
+namespace {
+
+// The opened file, or null with the result saying why it is not there.
+TextFile* OpenPart(const OpenExportFile& open, ExportFile part, ExportResult& result) {
+    OpenedFile opened = open(part);
+    if (opened.file == nullptr) {
+        result.end = opened.error ? ExportEnd::NotOpened : ExportEnd::Cancelled;
+        result.unopened = part;
+        result.openError = std::move(opened.error);
+    }
+    return opened.file;
+}
+
+}  // namespace
+
+ExportResult ExportToFiles(ExportKind kind, const OpenExportFile& open, const ListControl& list,
+                           ExportScope scope, ProgressControl& progress, ContactSource& source) {
+    ExportResult result;
     if (kind == ExportKind::CsvSplit) {
-        TextFile* header = open(ExportFile::Header);
+        TextFile* header = OpenPart(open, ExportFile::Header, result);
         if (header == nullptr) {
-            return std::nullopt;
+            return result;
         }
         WriteCsvHeader(*header);
         header->Close();
     }
-    TextFile* data = open(ExportFile::Data);
+    TextFile* data = OpenPart(open, ExportFile::Data, result);
     if (data == nullptr) {
-        return std::nullopt;
+        return result;
     }
-    ExportResult result;
     result.covered = CountCovered(list, scope);
     if (kind == ExportKind::VCards) {
-        result.leftOut = ExportVCards(*data, list, scope, progress, source);
+        result.unread = ExportVCards(*data, list, scope, progress, source);
     } else {
         if (kind == ExportKind::Csv) {
             WriteCsvHeader(*data);
         }
-        result.leftOut = ExportCsv(*data, list, scope, progress, source);
+        result.unread = ExportCsv(*data, list, scope, progress, source);
     }
     data->Close();
     return result;

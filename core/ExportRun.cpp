@@ -13,19 +13,19 @@ namespace {
 // 0 at the end; a run that covers nothing leaves the bar alone. The CSV run
 // also enables the bar for the walk.
 template <typename WriteContact>
-std::size_t RunExport(const ListControl& list, ExportScope scope, ProgressControl& progress,
-                      ContactSource& source, bool enableProgress, WriteContact writeContact) {
+std::vector<int> RunExport(const ListControl& list, ExportScope scope, ProgressControl& progress,
+                           ContactSource& source, bool enableProgress, WriteContact writeContact) {
     const unsigned flags = scope & 0xFFFFu;
     const int count = CountCovered(list, scope);
+    std::vector<int> unread;
     if (count == 0) {
-        return 0;
+        return unread;
     }
     progress.SetRange(0, static_cast<std::uint16_t>(count & 0xFFFF));
     if (enableProgress) {
         progress.EnableWindow(true);
     }
     int position = 0;
-    std::size_t leftOut = 0;
     for (int i = list.GetNextItem(-1, flags); i != -1; i = list.GetNextItem(i, flags)) {
         progress.SetPos(++position);
         const EntryRef* entry = list.GetItemData(i);
@@ -33,7 +33,7 @@ std::size_t RunExport(const ListControl& list, ExportScope scope, ProgressContro
         // An item whose entry cannot be read is left out rather than written
         // from the previous contact's properties.
         if (!source.ReadProperties() || entry == nullptr) {
-            ++leftOut;
+            unread.push_back(i);
             continue;
         }
         writeContact();
@@ -42,7 +42,7 @@ std::size_t RunExport(const ListControl& list, ExportScope scope, ProgressContro
         progress.EnableWindow(false);
     }
     progress.SetPos(0);
-    return leftOut;
+    return unread;
 }
 
 }  // namespace
@@ -56,14 +56,14 @@ int CountCovered(const ListControl& list, ExportScope scope) {
     return count;
 }
 
-std::size_t ExportVCards(OutputFile& file, const ListControl& list, ExportScope scope,
-                         ProgressControl& progress, ContactSource& source) {
+std::vector<int> ExportVCards(OutputFile& file, const ListControl& list, ExportScope scope,
+                              ProgressControl& progress, ContactSource& source) {
     return RunExport(list, scope, progress, source, false,
                      [&] { WriteVCard(file, source.CurrentProps(), source.CurrentPropCount()); });
 }
 
-std::size_t ExportCsv(OutputFile& file, const ListControl& list, ExportScope scope,
-                      ProgressControl& progress, ContactSource& source) {
+std::vector<int> ExportCsv(OutputFile& file, const ListControl& list, ExportScope scope,
+                           ProgressControl& progress, ContactSource& source) {
     ContactRecord record;
     EmailList otherEmails;
     return RunExport(list, scope, progress, source, true, [&] {

@@ -64,7 +64,7 @@ CMainDlg::CMainDlg(QWidget* pParent) : CDialog(MainDialogTemplate(), pParent) {
     m_hIcon = LoadMainIcon();
 }
 
-// The session belongs to start-up; the dialog never deletes it.
+// Start-up deletes the session the dialog holds at the end; Browse replaces it.
 CMainDlg::~CMainDlg() = default;
 
 const MessageMap& CMainDlg::GetMessageMap() const {
@@ -187,23 +187,18 @@ void CMainDlg::OnExportAll() {
     ExportContacts(LVNI_ALL, false);
 }
 
-bool CMainDlg::OpenOutputFile(TextFile& file, const std::string& path) {
-    FileError error(path, 0);
-    if (file.Open(path, &error, m_pSession->BookIdentity())) {
-        return true;
-    }
+void CMainDlg::ReportNotOpened(const FileError& error) {
+    const QString name = QString::fromLocal8Bit(error.path().c_str());
     if (error.isTheBook()) {
         QMessageBox::critical(this, windowTitle(),
                               tr("The file \"%1\" is the address book being read. It was not "
                                  "changed; choose another file to export to.")
-                                  .arg(QString::fromLocal8Bit(path.c_str())));
-        return false;
+                                  .arg(name));
+        return;
     }
-    QMessageBox::critical(
-        this, windowTitle(),
-        tr("The file \"%1\" could not be opened for writing.\n%2")
-            .arg(QString::fromLocal8Bit(path.c_str()), QString::fromStdString(error.reason())));
-    return false;
+    QMessageBox::critical(this, windowTitle(),
+                          tr("The file \"%1\" could not be opened for writing.\n%2")
+                              .arg(name, QString::fromStdString(error.reason())));
 }
 
 void CMainDlg::RedrawNow(bool wasActive) {
@@ -240,7 +235,7 @@ void CMainDlg::ExportContacts(ExportScope scope, bool disableExportAfter) {
     const auto kind = static_cast<ExportKind>(chosen);
     TextFile file;
     std::string dataPath;
-    const auto open = [&](ExportFile part) -> TextFile* {
+    const auto open = [&](ExportFile part) -> OpenedFile {
         if (part == ExportFile::Data && kind == ExportKind::CsvSplit) {
             RedrawNow(wasActive);  // the header file is written
         }
@@ -248,27 +243,35 @@ void CMainDlg::ExportContacts(ExportScope scope, bool disableExportAfter) {
                                          : kind == ExportKind::VCards ? kVCardFileDialog
                                                                       : kCsvFileDialog;
         const std::optional<std::string> path = m_pFileDialogs->Run(dialog);
-        if (!path || !OpenOutputFile(file, *path)) {
-            return nullptr;
+        if (!path) {
+            return {};
+        }
+        FileError error(*path, 0);
+        if (!file.Open(*path, &error, m_pSession->BookIdentity())) {
+            return {nullptr, error};
         }
         if (part == ExportFile::Data) {
             dataPath = *path;
             RedrawNow(wasActive);
         }
-        return &file;
+        return {&file, std::nullopt};
     };
-    const std::optional<ExportResult> result =
+    const ExportResult result =
         ExportToFiles(kind, open, ContactList(), scope, m_progress, *m_pSession);
-    if (!result) {
+    if (result.end == ExportEnd::NotOpened) {
+        ReportNotOpened(*result.openError);
+    }
+    if (result.end != ExportEnd::Written) {
         return;
     }
     if (disableExportAfter) {
         GetDlgItem(IDC_EXPORT)->setEnabled(false);
     }
-    ReportExportDone(result->leftOut, result->covered, dataPath);
+    ReportExportDone(result, dataPath);
 }
 
-void CMainDlg::ReportExportDone(std::size_t leftOut, int covered, const std::string& path) {
+void CMainDlg::ReportExportDone(const ExportResult& result, const std::string& path) {
+    const std::size_t leftOut = result.unread.size();
     if (leftOut == 0) {
         CExportDoneDlg doneDlg;
         doneDlg.DoModal();
@@ -282,7 +285,7 @@ void CMainDlg::ReportExportDone(std::size_t leftOut, int covered, const std::str
                       : tr("Export finished, but %1 of %2 contacts could not be read and are "
                            "missing from %3"))
             .arg(leftOut)
-            .arg(covered)
+            .arg(result.covered)
             .arg(name));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ContactTypes.h"
+#include "core/ExportFiles.h"
 #include "platform/TextFile.h"
 #include "ui/Dialog.h"
 #include "ui/FileDialogs.h"
@@ -16,7 +17,8 @@ class CAddressBookSession;
 class ContactListView;
 
 // The main dialog (IDD_MAIN): the contact list, the progress bar and the
-// command buttons. It holds the session in use but does not own it.
+// command buttons. It holds the session in use; Browse replaces it, and
+// start-up deletes the last one once the dialog has closed.
 class CMainDlg : public CDialog {
     Q_OBJECT
 
@@ -55,10 +57,10 @@ class CMainDlg : public CDialog {
     void FillContactList();
     // The steps shared by Export and Export All.
     void ExportContacts(ExportScope scope, bool disableExportAfter);
-    // Opens an output file; tells the person when it cannot be opened.
-    bool OpenOutputFile(TextFile& file, const std::string& path);
+    // Tells the person why an output file could not be opened.
+    void ReportNotOpened(const FileError& error);
     // "Export Complete" for a complete export; else what is missing.
-    void ReportExportDone(std::size_t leftOut, int covered, const std::string& path);
+    void ReportExportDone(const ExportResult& result, const std::string& path);
     // Repaints the dialog at once, before a long run, once the window
     // manager has taken a closed dialog away from over it.
     void RedrawNow(bool wasActive);
