@@ -14,7 +14,8 @@
 #include <vector>
 
 // One opened address book: loads the library, opens the book, lists its mail
-// users, keeps a current entry and its property array, and exports.
+// users, keeps a current entry and its property array (the contacts an
+// export reads), and shows the library's details window.
 class CAddressBookSession : public ContactSource {
   public:
     // An empty path opens the user's default book. Always completes; test
