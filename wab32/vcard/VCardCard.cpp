@@ -222,9 +222,9 @@ bool IsOneOf(std::string_view name, const std::string_view* begin, const std::st
 constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
 
 // "19720916", "1972-09-16", either with a time after "T": 12:00 local time of
-// that date in the process's zone as a FILETIME (12:00 UTC where mktime cannot
-// say), so that the export's local date is that date in every zone. nullopt
-// for no date, one without a year, or one before 1601.
+// that date in the process's zone as a FILETIME (12:00 UTC where that day has
+// no 12:00), so that the export's local date is that date in every zone.
+// nullopt for no date, one without a year, or one before 1601.
 std::optional<std::uint64_t> DateOf(std::string_view text) {
     text = text.substr(0, text.find_first_of("Tt"));
     std::string digits;
@@ -248,17 +248,24 @@ std::optional<std::uint64_t> DateOf(std::string_view text) {
     if (!date.ok() || y < 1601) {
         return std::nullopt;
     }
-    std::tm local{};
-    local.tm_year = y - 1900;
-    local.tm_mon = m - 1;
-    local.tm_mday = d;
-    local.tm_hour = 12;
-    local.tm_isdst = -1;
-    std::int64_t seconds = std::mktime(&local);
-    if (seconds == -1 || local.tm_mday != d) {
-        seconds =
-            std::int64_t{std::chrono::sys_days(date).time_since_epoch().count()} * 86400 + 43200;
+    // 12:00 UTC less the zone's offset there, and again with the offset of
+    // that instant should a daylight-saving change lie between. localtime_r,
+    // unlike mktime, does not look at the zone's file again on every call.
+    const std::int64_t utcNoon =
+        std::int64_t{std::chrono::sys_days(date).time_since_epoch().count()} * 86400 + 43200;
+    std::int64_t seconds = utcNoon;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::tm local{};
+        const auto at = static_cast<std::time_t>(seconds);
+        if (localtime_r(&at, &local) == nullptr) {
+            break;
+        }
+        if (local.tm_mday == d && local.tm_hour == 12 && local.tm_min == 0) {
+            return static_cast<std::uint64_t>(seconds + kSecondsFrom1601To1970) * 10000000u;
+        }
+        seconds = utcNoon - local.tm_gmtoff;
     }
+    seconds = utcNoon;  // no 12:00 that day in this zone
     return static_cast<std::uint64_t>(seconds + kSecondsFrom1601To1970) * 10000000u;
 }
 
@@ -321,12 +328,7 @@ bool CardMapper::AddAddress(const ContentLine& line) {
     }
     c->resize(std::max<std::size_t>(c->size(), 7));
     // PO box, extended, street, city, region, code, country; more is kept too.
-    std::vector<const std::string*> all;
-    for (const std::string& s : *c) {
-        all.push_back(&s);
-    }
-    const std::string text = JoinNonEmpty(all, "\r\n");
-    if (text.empty()) {
+    if (std::all_of(c->begin(), c->end(), [](const std::string& s) { return s.empty(); })) {
         return true;
     }
     m_anyAddress = true;
@@ -336,6 +338,11 @@ bool CardMapper::AddAddress(const ContentLine& line) {
         kind = kOtherAddress;
     }
     if (m_addressTaken[kind] || c->size() > 7) {
+        std::vector<const std::string*> all;
+        for (const std::string& s : *c) {
+            all.push_back(&s);
+        }
+        const std::string text = JoinNonEmpty(all, "\r\n");
         m_moreAddresses.push_back(std::string(work                   ? "Business: "
                                               : line.HasType("HOME") ? "Home: "
                                                                      : "Address: ") +
@@ -403,9 +410,12 @@ bool CardMapper::AddDate(const ContentLine& line, std::optional<std::uint64_t>& 
 }
 
 bool CardMapper::Add(const ContentLine& line) {
-    const std::string& name = line.name;
-    if (IsOneOf(name, std::begin(kBookkeeping), std::end(kBookkeeping))) {
-        return true;
+    const std::string_view name = line.name;
+    if (name == "TEL") {
+        return AddPhone(line);
+    }
+    if (name == "ADR") {
+        return AddAddress(line);
     }
     if (name == "KIND" || name == "X-ADDRESSBOOKSERVER-KIND") {
         std::optional<std::string> value = DecodeText(line, m_context);
@@ -446,14 +456,11 @@ bool CardMapper::Add(const ContentLine& line) {
         }
         return true;
     }
-    if (name == "ADR") {
-        return AddAddress(line);
-    }
-    if (name == "TEL") {
-        return AddPhone(line);
-    }
     if (name == "BDAY") {
         return AddDate(line, m_birthday);
+    }
+    if (IsOneOf(name, std::begin(kBookkeeping), std::end(kBookkeeping))) {
+        return true;
     }
     if (IsOneOf(name, std::begin(kAnniversaryNames), std::end(kAnniversaryNames))) {
         return AddDate(line, m_anniversary);
@@ -493,7 +500,7 @@ bool CardMapper::Add(const ContentLine& line) {
         return true;  // a 2.1 agent's card follows; it is another person's
     }
     if (!value->empty()) {
-        (name == "LABEL" ? m_labels : m_more).push_back(name + ": " + *value);
+        (name == "LABEL" ? m_labels : m_more).push_back(line.name + ": " + *value);
     }
     return true;
 }

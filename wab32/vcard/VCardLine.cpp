@@ -344,7 +344,10 @@ std::optional<std::string> Iconv(const std::string& text, const char* charset) {
 
 std::optional<std::string> ToUtf8(std::string text, std::string_view charset) {
     if (charset.empty() || IsOneOf(charset, {"UTF-8", "UTF8"})) {
-        return PlainTextToUtf8(text);
+        // Valid UTF-8, the common case, keeps its string.
+        const bool valid = std::all_of(text.begin(), text.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        return valid ? std::move(text) : PlainTextToUtf8(text);
     }
     if (IsOneOf(charset, {"WINDOWS-1252", "CP1252", "ISO-8859-1", "ISO8859-1", "LATIN1"})) {
         return Cp1252ToUtf8(text);
@@ -463,11 +466,10 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\f' || c == '\x1A';
-}
-
 bool IsCardMarker(std::string_view line, std::string_view marker) {
+    if (line.size() < marker.size() || (Upper(line[0]) != marker[0] && !IsBlank(line[0]))) {
+        return false;  // most lines, at once
+    }
     return EqualsNoCase(TrimBlanks(line), marker);
 }
 
@@ -494,6 +496,7 @@ bool ContentLine::HasType(std::string_view type) const {
 
 CardLines SplitContentLines(std::string_view body) {
     CardLines out;
+    out.lines.reserve(static_cast<std::size_t>(std::count(body.begin(), body.end(), '\n')) + 1);
     std::string_view current;
     std::string* joined = nullptr;  // the current line's text once unfolded
     bool open = false;
@@ -502,7 +505,7 @@ CardLines SplitContentLines(std::string_view body) {
     const auto text = [&]() { return joined ? std::string_view(*joined) : current; };
     const auto append = [&](std::string_view more, bool dropSoftBreak) {
         if (joined == nullptr) {
-            joined = &out.joined.emplace_back(current);
+            joined = out.joined.emplace_back(std::make_unique<std::string>(current)).get();
         }
         if (dropSoftBreak) {
             joined->pop_back();

@@ -3,7 +3,7 @@
 // UTF-8 text in one order: transfer encoding, charset, components, escapes.
 #pragma once
 
-#include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,7 +15,9 @@ namespace wab32::vcard {
 // parameters and card markers.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 // Blanks that may surround a card marker or lead a folded line's text.
-bool IsBlank(char c);
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\f' || c == '\x1A';
+}
 // A line that is BEGIN:VCARD or END:VCARD, with blanks around it, any case.
 bool IsCardMarker(std::string_view line, std::string_view marker);
 // A line that starts a property: a name (with an optional group) followed
@@ -44,8 +46,8 @@ struct ContentLine {
 struct CardLines {
     std::vector<ContentLine> lines;
     std::vector<std::string_view> stray;
-    Version version = Version::V30;  // from VERSION; 3.0 when there is none
-    std::deque<std::string> joined;  // the text of lines that were unfolded
+    Version version = Version::V30;                    // from VERSION; 3.0 when there is none
+    std::vector<std::unique_ptr<std::string>> joined;  // the text of lines that were unfolded
 };
 
 // Splits the text between BEGIN:VCARD and END:VCARD (lines ended by "\n").
