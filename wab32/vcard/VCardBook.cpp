@@ -20,6 +20,8 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 constexpr std::string_view kBegin = "BEGIN:VCARD";
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+// Buffers larger than this are given back after use rather than kept.
+constexpr std::size_t kLongText = std::size_t{1} << 24;
 
 bool IsAllBlank(std::string_view s) {
     return std::all_of(s.begin(), s.end(), IsBlank);
@@ -82,7 +84,7 @@ class CardLoader {
         return m_insert != nullptr;
     }
 
-    void Add(const CardEntry& entry) {
+    void Add(CardEntry entry) {
         if (!m_db && !Begin()) {
             m_ok = false;
         }
@@ -93,6 +95,7 @@ class CardLoader {
         for (const StoredProperty& p : entry.props) {
             AppendProperty(m_blob, p);
         }
+        std::vector<StoredProperty>().swap(entry.props);  // a long value is held once, in the blob
         const std::string key = DisplayNameSortKey(entry.displayName);
         sqlite3_stmt* s = m_insert.get();
         sqlite3_bind_int64(s, 1, ++m_count);
@@ -110,6 +113,9 @@ class CardLoader {
         }
         m_ok = sqlite3_step(s) == SQLITE_DONE;
         sqlite3_reset(s);
+        if (m_blob.capacity() > kLongText) {
+            std::string().swap(m_blob);
+        }
     }
 
     OpenResult Finish() {
@@ -354,7 +360,7 @@ void CardReader::Line(std::size_t start) {
 void CardReader::Emit(CardEnd end) {
     m_sink(m_card, end, m_utf16 != kNoConverter);
     m_card.clear();
-    if (m_card.capacity() > (std::size_t{1} << 24)) {
+    if (m_card.capacity() > kLongText) {
         std::string().swap(m_card);  // one long card does not hold its memory
     }
     m_lineStart = 0;
@@ -371,8 +377,12 @@ std::optional<OpenResult> OpenVCardBook(const std::filesystem::path& path) {
     constexpr std::size_t kChunk = 1 << 20;
     std::unique_ptr<char[]> buffer(new char[kChunk]);
     CardLoader loader;
-    CardReader reader([&loader](std::string_view body, CardEnd end, bool unicodeFile) {
-        loader.Add(ReadCard(body, end, unicodeFile));
+    CardReader reader([&loader](std::string& body, CardEnd end, bool unicodeFile) {
+        CardEntry entry = ReadCard(body, end, unicodeFile);
+        if (body.capacity() > kLongText) {
+            std::string().swap(body);  // not held while the entry is stored
+        }
+        loader.Add(std::move(entry));
     });
     for (;;) {
         const ssize_t got = ::read(fd.get(), buffer.get(), kChunk);

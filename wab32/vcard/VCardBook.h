@@ -26,7 +26,8 @@ enum class FileKind { Unknown, VCard, NotVCard, Blank };
 // BEGIN:VCARD and END:VCARD with "\n" line ends, and how it ended.
 class CardReader {
   public:
-    using Sink = std::function<void(std::string_view body, CardEnd end, bool unicodeFile)>;
+    // The sink may take the body's memory.
+    using Sink = std::function<void(std::string& body, CardEnd end, bool unicodeFile)>;
     explicit CardReader(Sink sink) : m_sink(std::move(sink)) {}
     ~CardReader();
     CardReader(const CardReader&) = delete;
