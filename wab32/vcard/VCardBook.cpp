@@ -153,6 +153,7 @@ void CardReader::Feed(std::string_view bytes) {
 
 void CardReader::Finish() {
     Decode({}, true);
+    StartText(true);
     if (m_kind == FileKind::Unknown) {
         m_kind = m_matched == 0               ? FileKind::Blank
                  : m_matched == kBegin.size() ? FileKind::VCard
@@ -161,9 +162,7 @@ void CardReader::Finish() {
     if (m_kind == FileKind::NotVCard) {
         return;
     }
-    if (m_card.size() > m_lineStart) {
-        Line(m_lineStart);  // the last line, without a line end
-    }
+    Line(m_lineStart);  // the last line, without a line end (or none: empty)
     if (m_depth > 0) {
         Emit(CardEnd::Unended);
     } else if (m_junk) {
@@ -174,75 +173,79 @@ void CardReader::Finish() {
 // The file's encoding: a UTF-16 byte order mark, else UTF-8.
 void CardReader::Decode(std::string_view bytes, bool last) {
     if (!m_sniffed) {
-        m_head.append(bytes);
-        if (m_head.size() < 2 && !last) {
+        m_pending.append(bytes);
+        if (m_pending.size() < 2 && !last) {
             return;
         }
         m_sniffed = true;
-        const bool le = m_head.starts_with("\xFF\xFE");
-        if (le || m_head.starts_with("\xFE\xFF")) {
+        bytes = {};
+        const bool le = m_pending.starts_with("\xFF\xFE");
+        if (le || m_pending.starts_with("\xFE\xFF")) {
             m_utf16 = iconv_open("UTF-8", le ? "UTF-16LE" : "UTF-16BE");
             m_byteOrderMark = true;
-            m_head.erase(0, 2);
-        }
-        m_pending = std::move(m_head);
-        m_head.clear();
-        if (m_utf16 == kNoConverter) {
-            Text(m_pending, last);
-            m_pending.clear();
+            m_pending.erase(0, 2);
+        } else {
+            std::string head;
+            head.swap(m_pending);
+            Text(head);
             return;
         }
-    } else if (m_utf16 == kNoConverter) {
-        Text(bytes, last);
-        return;
-    } else {
-        m_pending.append(bytes);
     }
+    if (m_utf16 == kNoConverter) {
+        Text(bytes);
+        return;
+    }
+    m_pending.append(bytes);
     char* in = m_pending.data();
     std::size_t inLeft = m_pending.size();
     while (inLeft > 0) {
-        m_converted.resize(std::max<std::size_t>(inLeft * 2, 64));
+        // Two bytes of UTF-16 make at most three of UTF-8, four make four.
+        m_converted.resize(inLeft * 2 + 4);
         char* out = m_converted.data();
         std::size_t outLeft = m_converted.size();
         const std::size_t rc = iconv(m_utf16, &in, &inLeft, &out, &outLeft);
         const int err = errno;
-        Text(std::string_view(m_converted.data(), m_converted.size() - outLeft), false);
-        if (rc != static_cast<std::size_t>(-1) || err == E2BIG) {
+        Text(std::string_view(m_converted.data(), m_converted.size() - outLeft));
+        if (rc != static_cast<std::size_t>(-1)) {
             continue;
         }
         if (err == EINVAL && !last) {
             break;  // a character goes on in the next piece
         }
         // Not UTF-16 (a lone surrogate, an odd last byte): one replacement character.
-        Text(kReplacement, false);
+        Text(kReplacement);
         const std::size_t skip = std::min<std::size_t>(inLeft, 2);
         in += skip;
         inLeft -= skip;
     }
     m_pending.erase(0, m_pending.size() - inLeft);
-    if (last) {
-        Text({}, true);
+}
+
+void CardReader::Text(std::string_view text) {
+    if (m_atStart) {
+        m_head.append(text);
+        StartText(false);
+    } else {
+        Split(text);
     }
 }
 
-// UTF-8 text: byte order marks at its start are dropped, however many.
-void CardReader::Text(std::string_view text, bool last) {
-    if (m_atStart) {
-        m_head.append(text);
-        while (m_head.starts_with(kByteOrderMark)) {
-            m_head.erase(0, kByteOrderMark.size());
-            m_byteOrderMark = true;
-        }
-        if (!last && (m_head.empty() || kByteOrderMark.starts_with(m_head))) {
-            return;
-        }
-        m_atStart = false;
-        const std::string head = std::move(m_head);
-        m_head.clear();
-        Split(head);
+// The start of the UTF-8 text: byte order marks are dropped, however many.
+void CardReader::StartText(bool last) {
+    if (!m_atStart) {
         return;
     }
-    Split(text);
+    while (m_head.starts_with(kByteOrderMark)) {
+        m_head.erase(0, kByteOrderMark.size());
+        m_byteOrderMark = true;
+    }
+    if (!last && kByteOrderMark.starts_with(m_head)) {
+        return;  // a mark may be coming
+    }
+    m_atStart = false;
+    std::string head;
+    head.swap(m_head);
+    Split(head);
 }
 
 void CardReader::Split(std::string_view text) {

@@ -41,7 +41,8 @@ class CardReader {
 
   private:
     void Decode(std::string_view bytes, bool last);
-    void Text(std::string_view text, bool last);
+    void Text(std::string_view text);
+    void StartText(bool last);
     void Split(std::string_view text);
     void Detect(std::string_view text);
     void Line(std::size_t start);
@@ -49,10 +50,10 @@ class CardReader {
 
     Sink m_sink;
     // The file's encoding.
-    std::string m_head;  // the first bytes, until the encoding is known
+    std::string m_head;  // the text's first bytes, until no byte order mark can follow
     bool m_sniffed = false;
     iconv_t m_utf16 = reinterpret_cast<iconv_t>(-1);
-    std::string m_pending;  // UTF-16 bytes not yet converted
+    std::string m_pending;  // bytes not yet converted (the first ones: not yet sniffed)
     std::string m_converted;
     bool m_atStart = true;  // UTF-8 byte order marks may still follow
     bool m_byteOrderMark = false;

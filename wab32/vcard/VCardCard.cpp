@@ -257,10 +257,8 @@ std::optional<std::uint64_t> DateOf(std::string_view text) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         std::tm local{};
         const auto at = static_cast<std::time_t>(seconds);
-        if (localtime_r(&at, &local) == nullptr) {
-            break;
-        }
-        if (local.tm_mday == d && local.tm_hour == 12 && local.tm_min == 0) {
+        if (localtime_r(&at, &local) != nullptr && local.tm_mday == d && local.tm_hour == 12 &&
+            local.tm_min == 0) {
             return static_cast<std::uint64_t>(seconds + kSecondsFrom1601To1970) * 10000000u;
         }
         seconds = utcNoon - local.tm_gmtoff;

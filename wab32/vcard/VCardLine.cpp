@@ -96,9 +96,6 @@ void AddParameter(ContentLine& line, std::string_view key,
     } else if (EqualsNoCase(key, "PREF")) {
         const int rank = std::atoi(std::string(values.front()).c_str());
         line.prefRank = rank >= 1 && rank <= 100 ? rank : 100;
-    } else if (EqualsNoCase(key, "VALUE")) {
-        const std::string_view v = TrimBlanks(values.front());
-        line.uri = EqualsNoCase(v, "URI") || EqualsNoCase(v, "URL");
     }
 }
 

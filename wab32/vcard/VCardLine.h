@@ -34,7 +34,6 @@ struct ContentLine {
     Transfer transfer = Transfer::None;
     std::string charset;     // CHARSET as written; "" for none
     int prefRank = 0;        // 0 for none; PREF=n gives n, bare PREF 1
-    bool uri = false;        // VALUE=uri or url
     std::string_view value;  // after the colon; soft line breaks removed
 
     bool HasType(std::string_view type) const;
