@@ -118,4 +118,21 @@ TEST(VCardReaderTest, CasesListAsExpected) {
     testing_support::SetTimeZone("UTC");
 }
 
+// The kind of file is known as soon as its first line is, so that a large
+// file of another kind is refused at its start, not read to its end.
+TEST(VCardReaderTest, KindIsKnownAtTheFirstLine) {
+    using wab32::vcard::FileKind;
+    const std::pair<std::string, FileKind> cases[] = {
+        {"xy", FileKind::NotVCard},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF BEGIN:VCARD\r", FileKind::VCard},
+        {std::string("\xFF\xFE\x00\xD8x\x00", 6), FileKind::NotVCard},  // a lone surrogate
+        {" \r\n\t", FileKind::Unknown},
+    };
+    for (const auto& [bytes, kind] : cases) {
+        wab32::vcard::CardReader reader([](std::string&, wab32::vcard::CardEnd, bool) {});
+        reader.Feed(bytes);
+        EXPECT_EQ(reader.Kind(), kind) << bytes;
+    }
+}
+
 }  // namespace
