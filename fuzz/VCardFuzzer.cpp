@@ -1,8 +1,7 @@
-// Arbitrary text read as a vCard file in pieces the input sizes: each card is
-// mapped or counted unreadable, the same as when the text is read whole.
+// Arbitrary bytes read as a vCard file in pieces the input sizes: the kind
+// of file and each card, mapped or damaged, are the same as when read whole.
 #include "FuzzCheck.h"
 #include "wab32/vcard/VCardBook.h"
-#include "wab32/vcard/VCardCard.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,21 +11,26 @@
 
 namespace {
 
-std::vector<std::string> Cards(std::string_view text, std::size_t piece) {
+std::vector<std::string> Cards(std::string_view bytes, std::size_t piece) {
     std::vector<std::string> seen;
-    wab32::vcard::CardSplitter splitter([&seen](std::string_view body, bool whole) {
-        const wab32::vcard::CardEntry entry = wab32::vcard::ReadCard(body, whole);
-        std::string summary =
-            std::to_string(entry.objectType) + (entry.readable ? "+" : "-") + entry.displayName;
-        for (const wab32::StoredProperty& p : entry.props) {
-            summary += std::to_string(p.tag) + ":" + p.bytes + std::to_string(p.values.size());
-        }
-        seen.push_back(std::move(summary));
-    });
-    for (std::size_t at = 0; at < text.size(); at += piece) {
-        splitter.Feed(text.substr(at, piece));
+    wab32::vcard::CardReader reader(
+        [&seen](std::string_view body, wab32::vcard::CardEnd end, bool unicodeFile) {
+            const wab32::vcard::CardEntry entry = wab32::vcard::ReadCard(body, end, unicodeFile);
+            std::string summary =
+                std::to_string(entry.objectType) + entry.damage.value_or("+") + entry.displayName;
+            for (const wab32::StoredProperty& p : entry.props) {
+                summary += std::to_string(p.tag) + ":" + p.bytes;
+                for (const std::string& v : p.values) {
+                    summary += "|" + v;
+                }
+            }
+            seen.push_back(std::move(summary));
+        });
+    for (std::size_t at = 0; at < bytes.size(); at += piece) {
+        reader.Feed(bytes.substr(at, piece));
     }
-    splitter.Finish();
+    reader.Finish();
+    seen.push_back(std::to_string(static_cast<int>(reader.Kind())));
     return seen;
 }
 
@@ -37,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::size_t piece = 1 + data[0] % 16;
-    const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
-    wab32::vcard::LooksLikeVCard(text, true);
-    Check(Cards(text, piece) == Cards(text, text.size() + 1));
+    const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    Check(Cards(bytes, piece) == Cards(bytes, bytes.size() + 1));
     return 0;
 }

@@ -170,6 +170,10 @@ HRESULT CWabContentsTable::BuildRow(SPropValue** lppProps) {
     if (m_needProps) {
         const std::string_view blob(static_cast<const char*>(sqlite3_column_blob(s, 3)),
                                     static_cast<std::size_t>(sqlite3_column_bytes(s, 3)));
+        // As CBookStore::ReadEntry: properties that are no blob are damage.
+        if (sqlite3_column_type(s, 3) != SQLITE_BLOB && !blob.empty()) {
+            return MAPI_E_CORRUPT_DATA;
+        }
         const HRESULT hr = SelectProperties(blob, nullptr, m_entryProps);
         if (FAILED(hr)) {
             return hr;

@@ -7,6 +7,8 @@
 #   CONTACTS=20000 bench/cli/vcard-bench.sh
 #
 # The vCard file is Quorvel's own export of a book from quorvel-book generate.
+# Then three hostile files: a colon inside an unclosed quote followed by
+# 80,000 lines ending in "=", 64 MiB without a line break, a 200 MiB value.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -40,4 +42,26 @@ for run in list vcard csv; do
       -v f="$size" 'BEGIN {
     printf "%-6s %9.3f %10.1f %10.1f\n", r, e - s, k / 1024, f / 1048576 + 64
   }'
+done
+
+# Hostile files: each is read in time and memory linear in its size.
+python3 - "$work" <<'PY'
+import sys
+w = sys.argv[1]
+open(w + "/quoted.vcf", "w").write('BEGIN:VCARD\r\nNOTE;X=":=\r\n' + "a=\r\n" * 80000 + "END:VCARD\r\n")
+open(w + "/oneline.txt", "w").write("x" * (64 << 20))
+with open(w + "/long-value.vcf", "w") as f:
+    f.write("BEGIN:VCARD\r\nFN:Long\r\nNOTE:")
+    for _ in range(200):
+        f.write("a" * (1 << 20))
+    f.write("\r\nEND:VCARD\r\n")
+PY
+printf '\n%-26s %9s %10s\n' hostile wall_s peak_MiB
+for input in quoted.vcf oneline.txt long-value.vcf; do
+  start=$(date +%s.%N)
+  /usr/bin/time -f '%M' -o "$work/time.txt" "$export_tool" -q -f csv -o "$work/out" \
+    "$work/$input" >/dev/null 2>&1 || true
+  end=$(date +%s.%N)
+  awk -v r="$input" -v s="$start" -v e="$end" -v k="$(tail -n 1 "$work/time.txt")" \
+      'BEGIN { printf "%-26s %9.3f %10.1f\n", r, e - s, k / 1024 }'
 done

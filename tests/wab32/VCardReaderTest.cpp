@@ -1,62 +1,138 @@
-// The vCard reader's decoding and mapping of single cards, for what the
-// sample files of tests/e2e/vcard do not reach.
+// The vCard reader on the files of vcard-cases/: each NAME.* is opened as a
+// vCard book and every card's stored properties are listed, in several time
+// zones, against NAME.txt. The listing shows what no export writes.
+#include "platform/LocalDate.h"
+#include "properties/ContactProperties.h"
 #include "tests/support/TestSupport.h"
-#include "wab32/vcard/VCardCard.h"
+#include "wab32/vcard/VCardBook.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <sstream>
 #include <string>
-#include <tuple>
 
 namespace {
 
-using wab32::vcard::CardEntry;
-using wab32::vcard::ReadCard;
+namespace fs = std::filesystem;
 
-// The property as text: its bytes or FILETIME in decimal, then its values
-// joined by "|"; "-" when absent.
-std::string Value(const CardEntry& entry, ULONG tag) {
-    for (const wab32::StoredProperty& p : entry.props) {
-        if (p.tag == tag) {
-            std::string text = PROP_TYPE(tag) == PT_SYSTIME ? std::to_string(p.filetime) : p.bytes;
-            for (const std::string& v : p.values) {
-                text += (text.empty() ? "" : "|") + v;
-            }
-            return text;
+std::string Escaped(std::string_view bytes) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", c);
+        out += c == '\\' ? "\\\\" : c == '\r' ? "\\r" : c == '\n' ? "\\n" : c < 0x20 ? hex : "";
+        if (c >= 0x20 && c != '\\') {
+            out.push_back(static_cast<char>(c));
         }
     }
-    return "-";
+    return out;
 }
 
-TEST(VCardReaderTest, DecodesAndMapsValues) {
-    const std::tuple<const char*, ULONG, std::string> cases[] = {
-        {"NOTE;ENCODING=QUOTED-PRINTABLE:a=0D=0A\n b", PR_COMMENT, "a\r\nb"},
-        {"NOTE;QUOTED-PRINTABLE:x=\ny=\nEND", PR_COMMENT, "xyEND"},
-        {"NOTE;ENCODING=QUOTED-PRINTABLE:1 = 2=3D3=0a", PR_COMMENT, "1 = 2=3\r\n"},
-        {"TITLE:a\\,b\\;c\\\\d\\ne\\x", PR_TITLE, "a,b;c\\d\r\ne\\x"},
-        {"TITLE:a\006b\rc", PR_TITLE, "a\r\nb\r\nc"},
-        {"NOTE;ENCODING=QUOTED-PRINTABLE:a\006b", PR_COMMENT, "a\006b"},
-        {"TITLE:a\nb", PR_TITLE, "a\nb"},
-        {"ADR;TYPE=home:;;a\\;b;c\nADR:;;second", PR_HOME_ADDRESS_STREET, "a;b"},
-        {"TEL;HOME:1\ntel:2", PR_HOME_TELEPHONE_NUMBER, "1"},
-        {"EMAIL:a\nEMAIL;PREF=2:b\nEMAIL;PREF=1:c\nEMAIL:d", PR_CONTACT_EMAIL_ADDRESSES, "c|d|b|a"},
-        {"BDAY:1972-09-16T08:00:00Z", PR_BIRTHDAY, "117299664000000000"},
-        {"BDAY:16000101", PR_BIRTHDAY, "-"},
-        {"AGENT:\nBEGIN:VCARD\nFN:Inner\nEND:VCARD\nFN:Outer", PR_DISPLAY_NAME_A, "Outer"},
-    };
-    for (const auto& [body, tag, expected] : cases) {
-        const CardEntry entry = ReadCard(body);
-        EXPECT_TRUE(entry.readable) << body;
-        EXPECT_EQ(Value(entry, tag), expected) << body;
+// Every entry of the store in file order: its kind, name and properties.
+std::string Listing(const fs::path& file) {
+    std::optional<wab32::OpenResult> opened = wab32::vcard::OpenVCardBook(file);
+    if (!opened) {
+        return "not a vCard file\n";
+    }
+    std::ostringstream out;
+    wab32::Statement all = wab32::Prepare(opened->db.get(),
+                                          "SELECT object_type, display_name, props, typeof(props) "
+                                          "FROM entries ORDER BY stored_order");
+    while (all && sqlite3_step(all.get()) == SQLITE_ROW) {
+        const auto column = [&](int i) {
+            return std::string_view(static_cast<const char*>(sqlite3_column_blob(all.get(), i)),
+                                    static_cast<std::size_t>(sqlite3_column_bytes(all.get(), i)));
+        };
+        const bool list = sqlite3_column_int64(all.get(), 0) == MAPI_DISTLIST;
+        out << (list ? "list " : "card ") << Escaped(column(1)) << "\n";
+        const auto props = wab32::DecodeProperties(column(2));
+        if (column(3) != "blob" || !props) {
+            out << "  damaged: " << column(2) << "\n";
+            continue;
+        }
+        for (const wab32::StoredProperty& p : *props) {
+            out << "  " << FindContactProperty(p.tag)->label << ":";
+            if (PROP_TYPE(p.tag) == PT_SYSTIME) {
+                const auto date = FileTimeToLocalDate(static_cast<std::uint32_t>(p.filetime),
+                                                      static_cast<std::uint32_t>(p.filetime >> 32));
+                char text[16];
+                std::snprintf(text, sizeof text, " %04d-%02d-%02d", date->year, date->month,
+                              date->day);
+                out << text;
+            }
+            out << (PROP_TYPE(p.tag) == PT_STRING8 && !p.bytes.empty() ? " " : "")
+                << Escaped(p.bytes);
+            for (std::size_t i = 0; i < p.values.size(); ++i) {
+                out << (i == 0 ? " " : " | ") << Escaped(p.values[i]);
+            }
+            out << "\n";
+        }
+    }
+    return out.str();
+}
+
+// The first line where the texts differ, with its number; empty when equal.
+std::string FirstDifference(const std::string& expected, const std::string& actual) {
+    std::istringstream want(expected);
+    std::istringstream got(actual);
+    for (int line = 1;; ++line) {
+        std::string a = "(end)";
+        std::string b = "(end)";
+        const bool moreA = static_cast<bool>(std::getline(want, a));
+        const bool moreB = static_cast<bool>(std::getline(got, b));
+        if (a != b || moreA != moreB) {
+            return "line " + std::to_string(line) + "\n  expected: " + a + "\n  actual:   " + b;
+        }
+        if (!moreA) {
+            return "";
+        }
     }
 }
 
-// What the sample files and VCardBookTest do not show: a group kind in
-// capitals, a NUL byte and a first line without a colon.
-TEST(VCardReaderTest, KindsAndUnreadableCards) {
-    EXPECT_EQ(ReadCard("FN:x\nKIND:Group").objectType, MAPI_DISTLIST);
-    EXPECT_FALSE(ReadCard(std::string("FN:a\0b", 6)).readable);
-    EXPECT_FALSE(ReadCard("no colon").readable);
+// From UTC-12 to UTC+14, both sides of daylight saving in the south.
+constexpr const char* kZones[] = {
+    "UTC",          "Pacific/Kiritimati", "Pacific/Tongatapu", "Pacific/Auckland",
+    "Pacific/Fiji", "Etc/GMT+12",         "America/St_Johns",
+};
+
+TEST(VCardReaderTest, CasesListAsExpected) {
+    std::set<fs::path> inputs;
+    for (const fs::directory_entry& entry : fs::directory_iterator(VCARD_CASES_DIR)) {
+        if (entry.path().extension() != ".txt") {
+            inputs.insert(entry.path());
+        }
+    }
+    ASSERT_FALSE(inputs.empty());
+    for (const char* zone : kZones) {
+        testing_support::SetTimeZone(zone);
+        for (fs::path input : inputs) {
+            const std::string actual = Listing(input);
+            const std::string expected = testing_support::ReadFile(input.replace_extension(".txt"));
+            const std::string difference = FirstDifference(expected, actual);
+            EXPECT_EQ(difference, "") << input.stem() << " in " << zone;
+        }
+    }
+    testing_support::SetTimeZone("UTC");
+}
+
+// The kind of file is known as soon as its first line is, so that a large
+// file of another kind is refused at its start, not read to its end.
+TEST(VCardReaderTest, KindIsKnownAtTheFirstLine) {
+    using wab32::vcard::FileKind;
+    const std::pair<std::string, FileKind> cases[] = {
+        {"xy", FileKind::NotVCard},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF BEGIN:VCARD\r", FileKind::VCard},
+        {std::string("\xFF\xFE\x00\xD8x\x00", 6), FileKind::NotVCard},  // a lone surrogate
+        {" \r\n\t", FileKind::Unknown},
+    };
+    for (const auto& [bytes, kind] : cases) {
+        wab32::vcard::CardReader reader([](std::string&, wab32::vcard::CardEnd, bool) {});
+        reader.Feed(bytes);
+        EXPECT_EQ(reader.Kind(), kind) << bytes;
+    }
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 #include "wab32/vcard/VCardBook.h"
 
 #include "addressbook/DisplayNameOrder.h"
-#include "wab32/vcard/VCardCard.h"
+#include "wab32/vcard/VCardLine.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -16,30 +17,31 @@ namespace wab32::vcard {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+constexpr std::string_view kBegin = "BEGIN:VCARD";
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+// Buffers larger than this are given back after use rather than kept.
+constexpr std::size_t kLongText = std::size_t{1} << 24;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\f' || c == '\x1A';
+bool IsAllBlank(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), IsBlank);
 }
 
-bool IsMarker(std::string_view line, std::string_view marker) {
-    while (!line.empty() && IsBlank(line.back())) {
-        line.remove_suffix(1);
-    }
-    if (line.size() != marker.size()) {
+// An AGENT line without a value: a 2.1 agent's card follows it.
+bool IsBareAgent(std::string_view line) {
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos || !IsAllBlank(line.substr(colon + 1))) {
         return false;
     }
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c) != marker[i]) {
-            return false;
-        }
-    }
-    return true;
+    std::string_view name = line.substr(0, std::min(line.find(';'), colon));
+    name.remove_prefix(std::min(name.size(), name.rfind('.') + 1));
+    return EqualsNoCase(name, "AGENT");
 }
 
-// The property blob of a card that cannot be read: too short for even one
-// record, so every read of the entry reports it as damaged.
-constexpr std::string_view kUnreadableBlob = "\xFF";
+bool HasVCardName(const std::filesystem::path& path) {
+    const std::string ext = path.extension().string();
+    return EqualsNoCase(ext, ".vcf") || EqualsNoCase(ext, ".vcard");
+}
 
 class FileDescriptor {
   public:
@@ -82,16 +84,18 @@ class CardLoader {
         return m_insert != nullptr;
     }
 
-    void Add(std::string_view body, bool whole) {
+    void Add(CardEntry entry) {
+        if (!m_db && !Begin()) {
+            m_ok = false;
+        }
         if (!m_ok) {
             return;
         }
-        const CardEntry entry = ReadCard(body, whole);
         m_blob.clear();
         for (const StoredProperty& p : entry.props) {
             AppendProperty(m_blob, p);
         }
-        const std::string_view props = entry.readable ? std::string_view(m_blob) : kUnreadableBlob;
+        std::vector<StoredProperty>().swap(entry.props);  // a long value is held once, in the blob
         const std::string key = DisplayNameSortKey(entry.displayName);
         sqlite3_stmt* s = m_insert.get();
         sqlite3_bind_int64(s, 1, ++m_count);
@@ -99,12 +103,25 @@ class CardLoader {
         sqlite3_bind_blob64(s, 3, entry.displayName.data(), entry.displayName.size(),
                             SQLITE_STATIC);
         sqlite3_bind_blob64(s, 4, key.data(), key.size(), SQLITE_STATIC);
-        sqlite3_bind_blob64(s, 5, props.data(), props.size(), SQLITE_STATIC);
+        // A damaged card's properties are the text of why: not a property
+        // blob, so every read of the entry fails and is counted.
+        if (entry.damage) {
+            sqlite3_bind_text64(s, 5, entry.damage->data(), entry.damage->size(), SQLITE_STATIC,
+                                SQLITE_UTF8);
+        } else {
+            sqlite3_bind_blob64(s, 5, m_blob.data(), m_blob.size(), SQLITE_STATIC);
+        }
         m_ok = sqlite3_step(s) == SQLITE_DONE;
         sqlite3_reset(s);
+        if (m_blob.capacity() > kLongText) {
+            std::string().swap(m_blob);
+        }
     }
 
     OpenResult Finish() {
+        if (!m_db && !Begin()) {
+            m_ok = false;
+        }
         m_insert.reset();
         if (!m_ok || sqlite3_exec(m_db.get(), "COMMIT;", nullptr, nullptr, nullptr) != SQLITE_OK) {
             return OpenFailure(MAPI_E_NOT_ENOUGH_MEMORY, "not enough memory for the contacts");
@@ -124,25 +141,120 @@ class CardLoader {
 
 }  // namespace
 
-std::optional<bool> LooksLikeVCard(std::string_view prefix, bool whole) {
-    if (prefix.starts_with(kByteOrderMark)) {
-        prefix.remove_prefix(kByteOrderMark.size());
-    } else if (!whole && kByteOrderMark.starts_with(prefix)) {
-        return std::nullopt;
+CardReader::~CardReader() {
+    if (m_utf16 != kNoConverter) {
+        iconv_close(m_utf16);
     }
-    std::size_t start = 0;
-    while (start < prefix.size() &&
-           (IsBlank(prefix[start]) || prefix[start] == '\r' || prefix[start] == '\n')) {
-        ++start;
-    }
-    const std::size_t end = prefix.find_first_of("\r\n", start);
-    if (end == std::string_view::npos && !whole) {
-        return std::nullopt;  // the first line may go on
-    }
-    return IsMarker(prefix.substr(start, end - start), "BEGIN:VCARD");
 }
 
-void CardSplitter::Feed(std::string_view text) {
+void CardReader::Feed(std::string_view bytes) {
+    Decode(bytes, false);
+}
+
+void CardReader::Finish() {
+    Decode({}, true);
+    StartText(true);
+    if (m_kind == FileKind::Unknown) {
+        m_kind = m_matched == 0               ? FileKind::Blank
+                 : m_matched == kBegin.size() ? FileKind::VCard
+                                              : FileKind::NotVCard;
+    }
+    if (m_kind == FileKind::NotVCard) {
+        return;
+    }
+    Line(m_lineStart);  // the last line, without a line end (or none: empty)
+    if (m_depth > 0) {
+        Emit(CardEnd::Unended);
+    } else if (m_junk) {
+        Emit(CardEnd::Outside);
+    }
+}
+
+// The file's encoding: a UTF-16 byte order mark, else UTF-8.
+void CardReader::Decode(std::string_view bytes, bool last) {
+    if (!m_sniffed) {
+        m_pending.append(bytes);
+        if (m_pending.size() < 2 && !last) {
+            return;
+        }
+        m_sniffed = true;
+        bytes = {};
+        const bool le = m_pending.starts_with("\xFF\xFE");
+        if (le || m_pending.starts_with("\xFE\xFF")) {
+            m_utf16 = iconv_open("UTF-8", le ? "UTF-16LE" : "UTF-16BE");
+            m_byteOrderMark = true;
+            m_pending.erase(0, 2);
+        } else {
+            std::string head;
+            head.swap(m_pending);
+            Text(head);
+            return;
+        }
+    }
+    if (m_utf16 == kNoConverter) {
+        Text(bytes);
+        return;
+    }
+    m_pending.append(bytes);
+    char* in = m_pending.data();
+    std::size_t inLeft = m_pending.size();
+    while (inLeft > 0) {
+        // Two bytes of UTF-16 make at most three of UTF-8, four make four.
+        m_converted.resize(inLeft * 2 + 4);
+        char* out = m_converted.data();
+        std::size_t outLeft = m_converted.size();
+        const std::size_t rc = iconv(m_utf16, &in, &inLeft, &out, &outLeft);
+        const int err = errno;
+        Text(std::string_view(m_converted.data(), m_converted.size() - outLeft));
+        if (rc != static_cast<std::size_t>(-1)) {
+            continue;
+        }
+        if (err == EINVAL && !last) {
+            break;  // a character goes on in the next piece
+        }
+        // Not UTF-16 (a lone surrogate, an odd last byte): one replacement character.
+        Text(kReplacement);
+        const std::size_t skip = std::min<std::size_t>(inLeft, 2);
+        in += skip;
+        inLeft -= skip;
+    }
+    m_pending.erase(0, m_pending.size() - inLeft);
+}
+
+void CardReader::Text(std::string_view text) {
+    if (m_atStart) {
+        m_head.append(text);
+        StartText(false);
+    } else {
+        Split(text);
+    }
+}
+
+// The start of the UTF-8 text: byte order marks are dropped, however many.
+void CardReader::StartText(bool last) {
+    if (!m_atStart) {
+        return;
+    }
+    while (m_head.starts_with(kByteOrderMark)) {
+        m_head.erase(0, kByteOrderMark.size());
+        m_byteOrderMark = true;
+    }
+    if (!last && kByteOrderMark.starts_with(m_head)) {
+        return;  // a mark may be coming
+    }
+    m_atStart = false;
+    std::string head;
+    head.swap(m_head);
+    Split(head);
+}
+
+void CardReader::Split(std::string_view text) {
+    if (m_kind == FileKind::Unknown) {
+        Detect(text);
+    }
+    if (m_kind == FileKind::NotVCard) {
+        return;
+    }
     if (m_lastWasCr && !text.empty() && text[0] == '\n') {
         text.remove_prefix(1);
     }
@@ -152,16 +264,9 @@ void CardSplitter::Feed(std::string_view text) {
         while (end < text.size() && text[end] != '\n' && text[end] != '\r') {
             ++end;
         }
+        m_card.append(text.data(), end);
         if (end == text.size()) {
-            m_partial.append(text);
             return;
-        }
-        if (m_partial.empty()) {
-            Line(text.substr(0, end));
-        } else {
-            m_partial.append(text.substr(0, end));
-            Line(m_partial);
-            m_partial.clear();
         }
         std::size_t next = end + 1;
         if (text[end] == '\r') {
@@ -171,60 +276,98 @@ void CardSplitter::Feed(std::string_view text) {
                 ++next;
             }
         }
+        Line(m_lineStart);
         text.remove_prefix(next);
     }
 }
 
-void CardSplitter::Finish() {
-    if (!m_partial.empty()) {
-        Line(m_partial);
-        m_partial.clear();
+// The first non-blank line decides, character by character, so that a file
+// of another kind is refused at its first bytes.
+void CardReader::Detect(std::string_view text) {
+    for (char c : text) {
+        if (m_matched == 0 && (IsBlank(c) || c == '\r' || c == '\n')) {
+            continue;
+        }
+        if (m_matched < kBegin.size()) {
+            if (!EqualsNoCase(std::string_view(&c, 1), kBegin.substr(m_matched, 1))) {
+                m_kind = FileKind::NotVCard;
+                return;
+            }
+            ++m_matched;
+        } else if (c == '\r' || c == '\n') {
+            m_kind = FileKind::VCard;
+            return;
+        } else if (!IsBlank(c)) {
+            m_kind = FileKind::NotVCard;
+            return;
+        }
     }
-    if (m_depth > 0 || m_junk) {
-        m_sink(m_card, false);
-    }
-    m_depth = 0;
-    m_junk = false;
 }
 
-void CardSplitter::Line(std::string_view line) {
-    if (!m_started) {
-        m_started = true;
-        if (line.starts_with(kByteOrderMark)) {
-            line.remove_prefix(kByteOrderMark.size());
-        }
+void CardReader::Line(std::size_t start) {
+    std::string_view line(m_card.data() + start, m_card.size() - start);
+    if (m_depth > 0 && !m_indent.empty() && line.starts_with(m_indent)) {
+        // An indented card: its lines lose the indent of its BEGIN:VCARD.
+        m_card.erase(start, m_indent.size());
+        line = std::string_view(m_card.data() + start, m_card.size() - start);
     }
-    const bool begins = IsMarker(line, "BEGIN:VCARD");
+    const auto keep = [this]() {
+        m_card.push_back('\n');
+        m_lineStart = m_card.size();
+    };
     if (m_depth == 0) {
+        const bool begins = IsCardMarker(line, kBegin);
+        m_junk = m_junk || (!begins && !IsAllBlank(line));
+        if (begins) {
+            m_indent.assign(line.substr(0, line.find_first_not_of(" \t\f\x1A")));
+        }
+        m_card.resize(start);
         if (begins) {
             if (m_junk) {
-                m_sink(m_card, false);
-                m_junk = false;
+                Emit(CardEnd::Outside);
             }
             m_depth = 1;
-            m_card.clear();
-            return;
+            m_afterAgent = false;
         }
-        bool blank = true;
-        for (char c : line) {
-            blank = blank && IsBlank(c);
-        }
-        if (blank) {
-            return;
-        }
-        if (!m_junk) {
-            m_junk = true;
-            m_card.clear();
-        }
-    } else {
-        m_depth += begins ? 1 : 0;
-        if (IsMarker(line, "END:VCARD") && --m_depth == 0) {
-            m_sink(m_card, true);
-            return;
-        }
+        return;
     }
-    m_card.append(line);
-    m_card.push_back('\n');
+    const bool folded = !line.empty() && (line[0] == ' ' || line[0] == '\t');
+    if (!folded && IsCardMarker(line, kBegin)) {
+        if (m_afterAgent) {
+            m_afterAgent = false;
+            ++m_depth;
+            keep();
+            return;
+        }
+        // A card that never ended: it is damaged, the new one starts here.
+        m_card.resize(start);
+        Emit(CardEnd::Unended);
+        m_depth = 1;
+        return;
+    }
+    if (!folded && IsCardMarker(line, "END:VCARD")) {
+        if (--m_depth > 0) {
+            keep();
+            return;
+        }
+        m_card.resize(start);
+        Emit(CardEnd::Ended);
+        return;
+    }
+    if (!line.empty()) {
+        m_afterAgent = folded ? m_afterAgent && IsAllBlank(line.substr(1)) : IsBareAgent(line);
+    }
+    keep();
+}
+
+void CardReader::Emit(CardEnd end) {
+    m_sink(m_card, end, m_utf16 != kNoConverter);
+    m_card.clear();
+    if (m_card.capacity() > kLongText) {
+        std::string().swap(m_card);  // one long card does not hold its memory
+    }
+    m_lineStart = 0;
+    m_junk = false;
 }
 
 std::optional<OpenResult> OpenVCardBook(const std::filesystem::path& path) {
@@ -236,11 +379,14 @@ std::optional<OpenResult> OpenVCardBook(const std::filesystem::path& path) {
     }
     constexpr std::size_t kChunk = 1 << 20;
     std::unique_ptr<char[]> buffer(new char[kChunk]);
-    std::string prefix;
-    std::optional<bool> isVCard;
     CardLoader loader;
-    CardSplitter splitter(
-        [&loader](std::string_view body, bool whole) { loader.Add(body, whole); });
+    CardReader reader([&loader](std::string& body, CardEnd end, bool unicodeFile) {
+        CardEntry entry = ReadCard(body, end, unicodeFile);
+        if (body.capacity() > kLongText) {
+            std::string().swap(body);  // not held while the entry is stored
+        }
+        loader.Add(std::move(entry));
+    });
     for (;;) {
         const ssize_t got = ::read(fd.get(), buffer.get(), kChunk);
         if (got < 0 && errno == EINTR) {
@@ -248,34 +394,24 @@ std::optional<OpenResult> OpenVCardBook(const std::filesystem::path& path) {
         }
         if (got < 0) {
             const int err = errno;
-            if (!isVCard) {
+            if (reader.Kind() != FileKind::VCard) {
                 return std::nullopt;
             }
             return OpenFailure(MAPI_E_NO_ACCESS, std::strerror(err));
         }
-        const std::string_view chunk(buffer.get(), static_cast<std::size_t>(got));
-        if (!isVCard) {
-            prefix.append(chunk);
-            isVCard = LooksLikeVCard(prefix, got == 0);
-            if (!isVCard) {
-                continue;
-            }
-            if (!*isVCard) {
-                return std::nullopt;
-            }
-            if (!loader.Begin()) {
-                return OpenFailure(MAPI_E_NOT_ENOUGH_MEMORY, "not enough memory for the contacts");
-            }
-            splitter.Feed(prefix);
-            std::string().swap(prefix);
-        } else {
-            splitter.Feed(chunk);
-        }
         if (got == 0) {
             break;
         }
+        reader.Feed(std::string_view(buffer.get(), static_cast<std::size_t>(got)));
+        if (reader.Kind() == FileKind::NotVCard) {
+            return std::nullopt;
+        }
     }
-    splitter.Finish();
+    reader.Finish();
+    if (reader.Kind() == FileKind::NotVCard ||
+        (reader.Kind() == FileKind::Blank && !reader.HadByteOrderMark() && !HasVCardName(path))) {
+        return std::nullopt;
+    }
     return loader.Finish();
 }
 
