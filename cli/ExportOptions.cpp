@@ -251,10 +251,10 @@ Options:
 them is exported, once, in list order. Without them every contact is
 exported. Options may be bundled (-qo OUT), abbreviated while unique
 (--form=csv) and ended by --. A summary line goes to standard error, and
-one more when values have no place in the format (vCard 2.1 has no name
-prefix or suffix and one phone of each kind; CSV no given name, middle
-name, surname or home fax; neither a second address, nickname or
-anniversary), such as
+one more when the format has no place for some values of the contacts
+written (vCard 2.1: a name prefix or suffix, a nickname, a second phone of a
+kind, a third address, ...; CSV also the given, middle and surname and the
+home fax), such as
   quorvel-export: 6 values have no place in vCard 2.1 and are not in
   out.vcf: 2 phones, 2 addresses, 2 name parts
 (one line); it does not change the exit status.

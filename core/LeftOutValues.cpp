@@ -89,13 +89,15 @@ bool Present(const char* text) {
 }
 
 // The type of the record's value for the table's entry at each position:
-// PT_STRING8 for a field, PT_SYSTIME for the birthday, 0 for none.
+// PT_STRING8 for a field, PT_SYSTIME for the birthday, and for none a value no
+// property type has.
+constexpr ULONG kNoRecordValue = ~ULONG{0};
 constexpr std::array<ULONG, kPropertyCount> BuildRecordTypes() {
     std::array<ULONG, kPropertyCount> types{};
     for (std::size_t at = 0; at < kPropertyCount; ++at) {
         types[at] = at == kBirthday                           ? PT_SYSTIME
                     : kContactProperties[at].field != nullptr ? PT_STRING8
-                                                              : 0;
+                                                              : kNoRecordValue;
     }
     return types;
 }
@@ -107,7 +109,7 @@ constexpr auto kRecordTypes = BuildRecordTypes();
 class RecordValues {
   public:
     void Note(ULONG i, ULONG tag, std::size_t at) {
-        if (kRecordTypes[at] != 0 && kRecordTypes[at] == PROP_TYPE(tag)) {
+        if (kRecordTypes[at] == PROP_TYPE(tag)) {
             std::uint64_t& word = m_found[at / 64];
             const std::uint64_t bit = std::uint64_t{1} << (at % 64);
             if ((word & bit) == 0) {
@@ -125,13 +127,9 @@ class RecordValues {
     ULONG m_last[kPropertyCount];  // set where m_found says
 };
 
-// Whether an overwritten default address is among the additional ones
-// written, those that differ from the default address written.
-bool AmongOtherEmails(const SPropValue* props, ULONG count, const char* address,
-                      const char* defaultAddress) {
-    if (defaultAddress != nullptr && std::strcmp(address, defaultAddress) == 0) {
-        return false;
-    }
+// Whether an overwritten default address is among the additional ones, all
+// written but those equal to the default address written (and so there).
+bool AmongOtherEmails(const SPropValue* props, ULONG count, const char* address) {
     for (ULONG i = 0; i < count; ++i) {
         const SPropValue& prop = props[i];
         if (prop.ulPropTag != PR_CONTACT_EMAIL_ADDRESSES || prop.Value.MVszA.lppszA == nullptr) {
@@ -155,7 +153,7 @@ bool InOutput(const FormatPlaces& format, const SPropValue* props, ULONG count, 
     if (at == kEmailList) {
         return type == PT_MV_STRING8;
     }
-    if (kRecordTypes[at] == 0 || type != kRecordTypes[at]) {
+    if (type != kRecordTypes[at]) {
         return false;  // no place in the record, or a type it ignores
     }
     const SPropValue& kept = props[record.Last(at)];
@@ -176,7 +174,7 @@ bool InOutput(const FormatPlaces& format, const SPropValue* props, ULONG count, 
     if (written && kept.Value.lpszA != nullptr && std::strcmp(kept.Value.lpszA, value.lpszA) == 0) {
         return true;
     }
-    return at == kDefaultEmail && AmongOtherEmails(props, count, value.lpszA, kept.Value.lpszA);
+    return at == kDefaultEmail && AmongOtherEmails(props, count, value.lpszA);
 }
 
 // The label and text of left-out values, made only for ListLeftOut.

@@ -154,4 +154,7 @@ TEST(LeftOutValuesTest, MirrorsWhatTheWritersKeep) {
                 << c.name << ", " << format.places.name;
         }
     }
+    LeftOutCounts none;  // no array, as BuildContactRecord reads it: no values
+    CountLeftOut(kVCardPlaces, nullptr, 3, 0, none, {});
+    EXPECT_EQ(none.Total(), 0u);
 }
