@@ -145,10 +145,31 @@ bool AmongOtherEmails(const SPropValue* props, ULONG count, const char* address)
     return false;
 }
 
+// Whether a record value other than a field's kept one is in the format's
+// output: the birthday, and values a later one replaced, whose data is there
+// only as that value (or, for the default address, as an additional one).
+bool RecordValueInOutput(const FormatPlaces& format, const SPropValue* props, ULONG count, ULONG i,
+                         std::size_t at, const RecordValues& record) {
+    const SPropValue& kept = props[record.Last(at)];
+    const PropValue& value = props[i].Value;
+    if (at == kBirthday) {
+        return WritesBirthday(format, kept.Value.ft) &&
+               std::memcmp(&kept.Value.ft, &value.ft, sizeof(FILETIME)) == 0;
+    }
+    if (value.lpszA == nullptr) {
+        return false;
+    }
+    if (format.writes[at] && kept.Value.lpszA != nullptr &&
+        std::strcmp(kept.Value.lpszA, value.lpszA) == 0) {
+        return true;
+    }
+    return at == kDefaultEmail && AmongOtherEmails(props, count, value.lpszA);
+}
+
 // Whether the value at props[i], of the table's entry at `at`, is in the
 // format's output (or is the record's absent value).
-bool InOutput(const FormatPlaces& format, const SPropValue* props, ULONG count, ULONG i,
-              std::size_t at, const RecordValues& record) {
+inline bool InOutput(const FormatPlaces& format, const SPropValue* props, ULONG count, ULONG i,
+                     std::size_t at, const RecordValues& record) {
     const ULONG type = PROP_TYPE(props[i].ulPropTag);
     if (at == kEmailList) {
         return type == PT_MV_STRING8;
@@ -156,25 +177,10 @@ bool InOutput(const FormatPlaces& format, const SPropValue* props, ULONG count, 
     if (type != kRecordTypes[at]) {
         return false;  // no place in the record, or a type it ignores
     }
-    const SPropValue& kept = props[record.Last(at)];
-    const bool birthday = at == kBirthday;
-    const bool written = birthday ? WritesBirthday(format, kept.Value.ft) : format.writes[at];
-    if (record.Last(at) == i) {
-        return written;
+    if (at != kBirthday && record.Last(at) == i) {
+        return format.writes[at];  // a field's value the record keeps
     }
-    // A later value replaced this one: its data is there only as that value
-    // (or, for the default address, as an additional one).
-    const PropValue& value = props[i].Value;
-    if (birthday) {
-        return written && std::memcmp(&kept.Value.ft, &value.ft, sizeof(FILETIME)) == 0;
-    }
-    if (value.lpszA == nullptr) {
-        return false;
-    }
-    if (written && kept.Value.lpszA != nullptr && std::strcmp(kept.Value.lpszA, value.lpszA) == 0) {
-        return true;
-    }
-    return at == kDefaultEmail && AmongOtherEmails(props, count, value.lpszA);
+    return RecordValueInOutput(format, props, count, i, at, record);
 }
 
 // The label and text of left-out values, made only for ListLeftOut.
@@ -282,9 +288,11 @@ void CountLeftOut(const FormatPlaces& format, const SPropValue* props, ULONG cou
         const std::size_t at = PositionOf(PROP_ID(tag));
         const ContactProperty* property = at == kNotInTable ? nullptr : &kContactProperties[at];
         if (property != nullptr) {
+            if (property->kind == ValueKind::Bookkeeping) {
+                return;
+            }
             record.Note(i, tag, at);
-            if (property->kind == ValueKind::Bookkeeping ||
-                InOutput(format, props, count, i, at, record)) {
+            if (InOutput(format, props, count, i, at, record)) {
                 return;
             }
         }
