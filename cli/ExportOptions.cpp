@@ -46,19 +46,16 @@ std::optional<ExportKind> ParseFormat(const std::string& text) {
 enum : int { kHeader = 256, kList, kVersion };
 
 constexpr const char* kShortOptions = ":f:o:s:n:qvh";
+// clang-format off
 const option kLongOptions[] = {
-    {"format", required_argument, nullptr, 'f'},
-    {"output", required_argument, nullptr, 'o'},
-    {"header", required_argument, nullptr, kHeader},
-    {"select", required_argument, nullptr, 's'},
-    {"name", required_argument, nullptr, 'n'},
-    {"quiet", no_argument, nullptr, 'q'},
-    {"verbose", no_argument, nullptr, 'v'},
-    {"list", no_argument, nullptr, kList},
-    {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, kVersion},
+    {"format", required_argument, nullptr, 'f'},     {"output", required_argument, nullptr, 'o'},
+    {"header", required_argument, nullptr, kHeader}, {"select", required_argument, nullptr, 's'},
+    {"name", required_argument, nullptr, 'n'},       {"quiet", no_argument, nullptr, 'q'},
+    {"list", no_argument, nullptr, kList},           {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, kVersion},     {"verbose", no_argument, nullptr, 'v'},
     {nullptr, 0, nullptr, 0},
 };
+// clang-format on
 
 // The option as the user wrote it, for messages: "-x", or "--name" without
 // any "=value".

@@ -8,10 +8,6 @@
 
 namespace {
 
-// Walks the covered items once to count them and once to write them. The
-// progress bar gets the range, one position per item before it is read, and
-// 0 at the end; a run that covers nothing leaves the bar alone. The CSV run
-// also enables the bar for the walk.
 // What a run counts of the values its format leaves out.
 struct LeftOutTally {
     const FormatPlaces& format;
@@ -19,6 +15,10 @@ struct LeftOutTally {
     const ListLeftOut& list;
 };
 
+// Walks the covered items once to count them and once to write them. The
+// progress bar gets the range, one position per item before it is read, and
+// 0 at the end; a run that covers nothing leaves the bar alone. The CSV run
+// also enables the bar for the walk.
 template <typename WriteContact>
 std::vector<int> RunExport(const ListControl& list, ExportScope scope, ProgressControl& progress,
                            ContactSource& source, bool enableProgress, const LeftOutTally& leftOut,
