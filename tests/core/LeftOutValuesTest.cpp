@@ -123,6 +123,8 @@ TEST(LeftOutValuesTest, MirrorsWhatTheWritersKeep) {
              .Time(PR_BIRTHDAY, UtcFileTime(1980, 1, 2, 12))
              .Time(PR_WEDDING_ANNIVERSARY, FILETIME{0, 0}),
          "2 2 dates | Birthday=0x8000000000000001 Birthday=1970-03-08"},
+        {"a birthday on the last day of 9999 here",
+         PropArray().Time(PR_BIRTHDAY, UtcFileTime(9999, 12, 30, 12)), "0  |"},
         {"a birthday in the year 10000 here",
          PropArray().Time(PR_BIRTHDAY, UtcFileTime(9999, 12, 31, 12)),
          "1 1 date | Birthday=0x24C859FA3C8B6000"},
