@@ -6,9 +6,11 @@
 #include "cli/TerminalProgress.h"
 #include "core/ExportFiles.h"
 #include "core/ExportRun.h"
+#include "core/LeftOutValues.h"
 #include "platform/FileError.h"
 #include "platform/TextFile.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -143,15 +145,27 @@ std::optional<ExportScope> ChooseContacts(const ExportOptions& options, OpenedBo
 // close failure has been told.
 std::optional<ExportResult> Export(const ExportOptions& options, OpenedBook& book,
                                    ExportScope scope, std::FILE* out, std::FILE* err) {
-    TerminalProgress progress(err, !options.quiet && TerminalProgress::IsTerminal(err),
+    const bool verbose = options.verbose && !options.quiet;
+    TerminalProgress progress(err, !options.quiet && !verbose && TerminalProgress::IsTerminal(err),
                               CountCovered(book.list, scope));
+    ListLeftOut listLeftOut;
+    if (verbose) {
+        // One line per value: the contact's listed name, its label, its text.
+        listLeftOut = [&book, err](const LeftOutValue& value) {
+            const std::string line = ListedName(book.list.GetItemText(value.position)) + "\t" +
+                                     std::string(value.label) + "\t" + ListedName(value.text) +
+                                     "\n";
+            std::fputs(line.c_str(), err);
+        };
+    }
     TextFile file;
     const auto open = [&](ExportFile part) {
         const std::string& path = part == ExportFile::Header ? options.header : options.output;
         return OpenOutput(file, path, book.session.BookIdentity(), out);
     };
     try {
-        return ExportToFiles(options.kind, open, book.list, scope, progress, book.session);
+        return ExportToFiles(options.kind, open, book.list, scope, progress, book.session,
+                             listLeftOut);
     } catch (const FileError& error) {
         progress.SetPos(0);
         Fail(err, "cannot write " + error.path() + ": " + error.reason());
@@ -171,15 +185,24 @@ int Report(const ExportOptions& options, const OpenedBook& book, const ExportRes
         Fail(err, "cannot open " + error.path() + ": " + error.reason());
         return kExitFileFailed;
     }
+    int status = book.status;
     if (!result.unread.empty()) {
         Fail(err, std::to_string(result.unread.size()) + " of " + std::to_string(result.covered) +
                       " contacts could not be read and are missing from " + Title(options.output));
-        return kExitBookFailed;
-    }
-    if (book.status == kExitSuccess && !options.quiet) {
+        status = kExitBookFailed;
+    } else if (book.status == kExitSuccess && !options.quiet) {
         std::fputs(ExportSummary(result.covered, options).c_str(), err);
     }
-    return book.status;
+    // Information, not a failure: the status stays.
+    const std::uint64_t leftOut = result.leftOut.Total();
+    if (leftOut != 0 && !options.quiet) {
+        const bool one = leftOut == 1;
+        Fail(err, std::to_string(leftOut) + (one ? " value has" : " values have") +
+                      " no place in " + result.leftOut.format +
+                      (one ? " and is not in " : " and are not in ") + Title(options.output) +
+                      ": " + DescribeLeftOut(result.leftOut));
+    }
+    return status;
 }
 
 }  // namespace

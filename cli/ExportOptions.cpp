@@ -45,14 +45,17 @@ std::optional<ExportKind> ParseFormat(const std::string& text) {
 // Values of the long options that have no short form.
 enum : int { kHeader = 256, kList, kVersion };
 
-constexpr const char* kShortOptions = ":f:o:s:n:qh";
+constexpr const char* kShortOptions = ":f:o:s:n:qvh";
+// clang-format off
 const option kLongOptions[] = {
     {"format", required_argument, nullptr, 'f'},     {"output", required_argument, nullptr, 'o'},
     {"header", required_argument, nullptr, kHeader}, {"select", required_argument, nullptr, 's'},
     {"name", required_argument, nullptr, 'n'},       {"quiet", no_argument, nullptr, 'q'},
     {"list", no_argument, nullptr, kList},           {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, kVersion},     {nullptr, 0, nullptr, 0},
+    {"version", no_argument, nullptr, kVersion},     {"verbose", no_argument, nullptr, 'v'},
+    {nullptr, 0, nullptr, 0},
 };
+// clang-format on
 
 // The option as the user wrote it, for messages: "-x", or "--name" without
 // any "=value".
@@ -170,6 +173,9 @@ ParsedCommandLine ParseExportOptions(const std::vector<std::string>& args) {
             case 'q':
                 options.quiet = true;
                 break;
+            case 'v':
+                options.verbose = true;
+                break;
             case kList:
                 options.list = true;
                 break;
@@ -207,7 +213,7 @@ ParsedCommandLine ParseExportOptions(const std::vector<std::string>& args) {
 
 std::string ExportHelpText() {
     return R"(Usage: quorvel-export [-f vcard|csv|csv-split] -o OUT [--header HEADER]
-                      [-s I,J,...] [-n NAME]... [-q] [BOOK]
+                      [-s I,J,...] [-n NAME]... [-q | -v] [BOOK]
        quorvel-export --list [BOOK]
 
 Exports the contacts of an address book (BOOK, a .wab file or a vCard file;
@@ -229,7 +235,10 @@ Options:
                        ignoring the case of A to Z; a NAME with *, ? or [ is
                        a shell pattern that must match the whole name
                        (-n 'Ann*' matches "Anna Berg" and "annie")
-  -q, --quiet          no progress bar and no summary line
+  -q, --quiet          no progress bar and no summary lines
+  -v, --verbose        no progress bar; each value the format has no place
+                       for, as its contact is written: display name, tab,
+                       label, tab, value
       --list           print the listed contacts (position, tab, display name)
                        in list order and exit
   -h, --help           print this help and exit
@@ -238,7 +247,14 @@ Options:
 --select and --name may be repeated and combined: a contact chosen by any of
 them is exported, once, in list order. Without them every contact is
 exported. Options may be bundled (-qo OUT), abbreviated while unique
-(--form=csv) and ended by --. A summary line goes to standard error.
+(--form=csv) and ended by --. A summary line goes to standard error, and
+one more when the format has no place for some values of the contacts
+written (vCard 2.1: a name prefix or suffix, a nickname, a second phone of a
+kind, a third address, ...; CSV also the given, middle and surname and the
+home fax), such as
+  quorvel-export: 6 values have no place in vCard 2.1 and are not in
+  out.vcf: 2 phones, 2 addresses, 2 name parts
+(one line); it does not change the exit status.
 
 Exit status:
   0  success

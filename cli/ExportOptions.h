@@ -7,7 +7,7 @@
 
 // The command line of quorvel-export:
 //   quorvel-export [-f vcard|csv|csv-split] -o OUT [--header HEADER]
-//                  [-s I,J,...] [-n NAME]... [-q] [BOOK]
+//                  [-s I,J,...] [-n NAME]... [-q | -v] [BOOK]
 //   quorvel-export --list [BOOK] | -h | --help | --version
 
 // The output name that stands for standard output.
@@ -22,6 +22,7 @@ struct ExportOptions {
     std::vector<int> selection;      // 0-based list positions
     std::vector<std::string> names;  // substrings or shell patterns (MatchesName)
     bool quiet = false;
+    bool verbose = false;  // list each value the format has no place for
     bool list = false;
     bool help = false;
     bool version = false;

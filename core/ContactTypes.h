@@ -1,12 +1,16 @@
 // Types shared by the export core: the contact record (one field per
 // property the writers know), the list of a contact's additional e-mail
-// addresses, and the scope and kind of an export.
+// addresses, what a format has a place for, and the scope and kind of an
+// export.
 #pragma once
 
+#include "properties/ContactProperties.h"
 #include "properties/ContactRecord.h"
 
+#include <array>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 // A contact's additional e-mail addresses (borrowed pointers), added and
@@ -54,6 +58,41 @@ class EmailList {
     std::vector<const char*> m_more;  // entries past the first kInline, oldest first
     std::size_t m_count = 0;
 };
+
+struct BirthdayText;
+
+// What one export format has a place for: the record's string fields its
+// writer writes (marked at their position in kContactProperties) and how it
+// writes the birthday (false: no calendar date, so not written). Every format
+// writes every additional e-mail address that differs from the default one.
+struct FormatPlaces {
+    const char* name;  // as messages name the format
+    std::array<bool, std::size(kContactProperties)> writes;
+    bool (*birthday)(const FILETIME& birthday, BirthdayText& out);
+};
+
+namespace format_places {
+// Not constexpr: reached only when a field is missing from the table, which
+// stops the compilation.
+inline void FieldNotInTable() {}
+}  // namespace format_places
+
+template <std::size_t N>
+constexpr FormatPlaces MakeFormatPlaces(const char* name, const StringField (&fields)[N],
+                                        bool (*birthday)(const FILETIME&, BirthdayText&)) {
+    FormatPlaces places{name, {}, birthday};
+    for (const StringField field : fields) {
+        std::size_t at = 0;
+        while (at < std::size(kContactProperties) && kContactProperties[at].field != field) {
+            ++at;
+        }
+        if (at == std::size(kContactProperties)) {
+            format_places::FieldNotInTable();
+        }
+        places.writes[at] = true;
+    }
+    return places;
+}
 
 // The item-search flags that select the list items an export covers:
 // LVNI_SELECTED (2) for Export, LVNI_ALL (0) for Export All.

@@ -19,7 +19,8 @@ TextFile* OpenPart(const OpenExportFile& open, ExportFile part, ExportResult& re
 }  // namespace
 
 ExportResult ExportToFiles(ExportKind kind, const OpenExportFile& open, const ListControl& list,
-                           ExportScope scope, ProgressControl& progress, ContactSource& source) {
+                           ExportScope scope, ProgressControl& progress, ContactSource& source,
+                           const ListLeftOut& listLeftOut) {
     ExportResult result;
     if (kind == ExportKind::CsvSplit) {
         TextFile* header = OpenPart(open, ExportFile::Header, result);
@@ -35,12 +36,14 @@ ExportResult ExportToFiles(ExportKind kind, const OpenExportFile& open, const Li
     }
     result.covered = CountCovered(list, scope);
     if (kind == ExportKind::VCards) {
-        result.unread = ExportVCards(*data, list, scope, progress, source);
+        result.unread =
+            ExportVCards(*data, list, scope, progress, source, &result.leftOut, listLeftOut);
     } else {
         if (kind == ExportKind::Csv) {
             WriteCsvHeader(*data);
         }
-        result.unread = ExportCsv(*data, list, scope, progress, source);
+        result.unread =
+            ExportCsv(*data, list, scope, progress, source, &result.leftOut, listLeftOut);
     }
     data->Close();
     return result;

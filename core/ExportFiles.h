@@ -4,6 +4,7 @@
 
 #include "core/ContactSource.h"
 #include "core/ContactTypes.h"
+#include "core/LeftOutValues.h"
 #include "platform/FileError.h"
 #include "platform/ListControl.h"
 #include "platform/ProgressControl.h"
@@ -37,12 +38,17 @@ struct ExportResult {
     std::optional<FileError> openError;      // NotOpened: why
     int covered = 0;                         // contacts the scope covers
     std::vector<int> unread;  // list positions of covered contacts that could not be read
+    LeftOutCounts leftOut;    // values of the contacts written that the format has no place for
 };
 
 // Writes the contacts that scope covers as kind: for CsvSplit the header line
 // alone into the header file, closed before the data file is opened; then the
 // contacts as vCards or CSV rows (after the header line for Csv). Each file is
 // closed once written. A contact that cannot be read is left out and listed in
-// the result. A FileError while writing or closing passes to the caller.
+// the result. The values the format has no place for are counted in the
+// result and, when listLeftOut is set, given to it one by one as their
+// contact is written. A FileError while writing or closing passes to the
+// caller.
 ExportResult ExportToFiles(ExportKind kind, const OpenExportFile& open, const ListControl& list,
-                           ExportScope scope, ProgressControl& progress, ContactSource& source);
+                           ExportScope scope, ProgressControl& progress, ContactSource& source,
+                           const ListLeftOut& listLeftOut = {});

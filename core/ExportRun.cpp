@@ -8,13 +8,21 @@
 
 namespace {
 
+// What a run counts of the values its format leaves out.
+struct LeftOutTally {
+    const FormatPlaces& format;
+    LeftOutCounts* counts;
+    const ListLeftOut& list;
+};
+
 // Walks the covered items once to count them and once to write them. The
 // progress bar gets the range, one position per item before it is read, and
 // 0 at the end; a run that covers nothing leaves the bar alone. The CSV run
 // also enables the bar for the walk.
 template <typename WriteContact>
 std::vector<int> RunExport(const ListControl& list, ExportScope scope, ProgressControl& progress,
-                           ContactSource& source, bool enableProgress, WriteContact writeContact) {
+                           ContactSource& source, bool enableProgress, const LeftOutTally& leftOut,
+                           WriteContact writeContact) {
     const unsigned flags = scope & 0xFFFFu;
     const int count = CountCovered(list, scope);
     std::vector<int> unread;
@@ -37,6 +45,10 @@ std::vector<int> RunExport(const ListControl& list, ExportScope scope, ProgressC
             continue;
         }
         writeContact();
+        if (leftOut.counts != nullptr) {
+            CountLeftOut(leftOut.format, source.CurrentProps(), source.CurrentPropCount(), i,
+                         *leftOut.counts, leftOut.list);
+        }
     }
     if (enableProgress) {
         progress.EnableWindow(false);
@@ -57,16 +69,19 @@ int CountCovered(const ListControl& list, ExportScope scope) {
 }
 
 std::vector<int> ExportVCards(OutputFile& file, const ListControl& list, ExportScope scope,
-                              ProgressControl& progress, ContactSource& source) {
-    return RunExport(list, scope, progress, source, false,
+                              ProgressControl& progress, ContactSource& source,
+                              LeftOutCounts* leftOut, const ListLeftOut& listLeftOut) {
+    return RunExport(list, scope, progress, source, false, {kVCardPlaces, leftOut, listLeftOut},
                      [&] { WriteVCard(file, source.CurrentProps(), source.CurrentPropCount()); });
 }
 
 std::vector<int> ExportCsv(OutputFile& file, const ListControl& list, ExportScope scope,
-                           ProgressControl& progress, ContactSource& source) {
+                           ProgressControl& progress, ContactSource& source, LeftOutCounts* leftOut,
+                           const ListLeftOut& listLeftOut) {
     ContactRecord record;
     EmailList otherEmails;
-    return RunExport(list, scope, progress, source, true, [&] {
+    const LeftOutTally tally{kCsvPlaces, leftOut, listLeftOut};
+    return RunExport(list, scope, progress, source, true, tally, [&] {
         BuildContactRecord(source.CurrentProps(), source.CurrentPropCount(), record, otherEmails);
         WriteCsvRow(file, record, otherEmails);
     });

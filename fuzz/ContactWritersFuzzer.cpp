@@ -1,9 +1,10 @@
 // Builds property arrays of any tags, types and counts from the input and
 // writes them with both writers: no crash, every vCard block complete, every
-// CSV row one quoted line.
+// CSV row one quoted line; what each leaves out counts alike listed or not.
 #include "FuzzCheck.h"
 #include "core/ContactRecord.h"
 #include "core/CsvWriter.h"
+#include "core/LeftOutValues.h"
 #include "core/VCardWriter.h"
 #include "core/ValueEncoding.h"
 #include "properties/ContactProperties.h"
@@ -83,5 +84,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WriteCsvRow(row, record, otherEmails);
     Check(otherEmails.IsEmpty() && row.text().size() >= 2 && row.text().starts_with('"') &&
           row.text().ends_with("\"\n"));
+
+    for (const FormatPlaces* format : {&kVCardPlaces, &kCsvPlaces}) {
+        LeftOutCounts counts, listedCounts;
+        std::uint64_t listed = 0;
+        const auto count = static_cast<ULONG>(props.size());
+        CountLeftOut(*format, props.data(), count, 0, counts, {});
+        CountLeftOut(*format, props.data(), count, 0, listedCounts,
+                     [&](const LeftOutValue&) { ++listed; });
+        // Fewer counted than listed only where address parts make one address.
+        Check(counts.byKind == listedCounts.byKind && counts.Total() <= listed);
+    }
     return 0;
 }

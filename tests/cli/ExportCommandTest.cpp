@@ -75,7 +75,9 @@ TEST_F(ExportCommandTest, WritesEachKindInListOrder) {
         {{"-o", "-", m_book}, vcards, "3 contacts written to standard output\n"},
         {{"-f", "csv-split", "--header", h, "-o", "-", m_book},
          kRowAnna + kRowBert + kRowCleo,
-         "3 contacts written to standard output, the header line to " + h + "\n",
+         "3 contacts written to standard output, the header line to " + h +
+             "\nquorvel-export: 3 values have no place in CSV and are not in standard output: 3 "
+             "name parts\n",
          h,
          kHeader},
     };
@@ -121,6 +123,17 @@ TEST_F(ExportCommandTest, ListsPositionsAndNames) {
     EXPECT_EQ(Run({"--list", m_book}), kExitSuccess);
     EXPECT_EQ(m_out, "0\tAnna\n1\tBert\n2\tCleo\n3\tDan\\tTab\\nLF\\x1B[2J\\\\\n");
     EXPECT_EQ(m_err, "");
+    // So can they not in --verbose, where values left out follow their contact's
+    // name; -q silences the list and the count.
+    const std::string dan = "Dan\\tTab\\nLF\\x1B[2J\\\\";
+    for (const char* option : {"-v", "-qv"}) {
+        EXPECT_EQ(Run({option, "-f", "csv", "-n", "dan", "-o", "-", m_book}), kExitSuccess);
+        EXPECT_EQ(m_err, option[1] == 'q' ? ""
+                                          : dan + "\tGiven name\tgiven " + dan +
+                                                "\n1 contact written to standard output\n"
+                                                "quorvel-export: 1 value has no place in CSV and "
+                                                "is not in standard output: 1 name part\n");
+    }
 }
 
 // Every failure is one line with its status; the book keeps its bytes, no

@@ -11,7 +11,7 @@ namespace {
 using Args = std::vector<std::string>;
 
 // The parsed options in one line: kind, output, header, book, positions,
-// names, and q, l, help for quiet, list and help.
+// names, and q, v, l, help for quiet, verbose, list and help.
 std::string Parsed(const Args& args) {
     const ParsedCommandLine parsed = ParseExportOptions(args);
     if (!parsed.error.empty()) {
@@ -26,8 +26,8 @@ std::string Parsed(const Args& args) {
     for (const std::string& name : o.names) {
         text += " n=" + name;
     }
-    return text + (o.hasSelection ? " sel" : "") + (o.quiet ? " q" : "") + (o.list ? " l" : "") +
-           (o.help ? " help" : "");
+    return text + (o.hasSelection ? " sel" : "") + (o.quiet ? " q" : "") + (o.verbose ? " v" : "") +
+           (o.list ? " l" : "") + (o.help ? " help" : "");
 }
 
 TEST(ExportOptionsTest, AcceptsTheDocumentedFormsAndRejectsUsageErrors) {
@@ -41,11 +41,11 @@ TEST(ExportOptionsTest, AcceptsTheDocumentedFormsAndRejectsUsageErrors) {
         {{"--list", "b.wab"}, "1005 o= h= b=b.wab s= l"},
         {{"-o", "x", "--", "-odd.wab"}, "1005 o=x h= b=-odd.wab s="},
         // Bundling, attached values, unique abbreviations, standard output.
-        {{"-qo", "a.vcf", "-fcsv"}, "1006 o=a.vcf h= b= s= q"},
+        {{"-vqo", "a.vcf", "-fcsv"}, "1006 o=a.vcf h= b= s= q v"},
         {{"-qoa.vcf", "--out=b.vcf"}, "1005 o=b.vcf h= b= s= q"},
         {{"--form=csv-split", "--hea=h", "--ou", "-", "--sel=1", "-s2"},
          "1004 o=- h=h b= s=1,2, sel"},
-        {{"--li", "-", "-q"}, "1005 o= h= b=- s= q l"},
+        {{"--li", "-", "--verb"}, "1005 o= h= b=- s= v l"},
         {{"--help"}, "1005 o= h= b= s= help"},
         // Names repeat, take values that look like options, and join positions.
         {{"-n", "ann", "-o", "x", "--name=B*", "-n", "-s", "-nq", "-s0"},

@@ -81,6 +81,22 @@ TEST_F(ExportEndToEndTest, WritesTheThreeKindsByteForByte) {
               "0\tDesk\n1\tGiven Family\n2\tJo Sample\n3\tOnly Middle\n4\tZed Everything\n");
 }
 
+// John Q Doe holds what a vCard 3.0 card with N:Doe;John;Q;Dr.;Jr., three
+// TEL;TYPE=HOME and three ADR;TYPE=HOME leaves in a book; vCard 2.1 has no
+// place for six of them. Plain Person, a name and an e-mail address, loses none.
+TEST_F(ExportEndToEndTest, SaysWhatTheFormatHasNoPlaceFor) {
+    const std::string book = Path("left-out.wab"), out = Path("out.vcf");
+    ASSERT_EQ(RunProgram(QUORVEL_BOOK, {"create", book, E2E_DIR "/left-out.json"}).status, 0);
+    const Result doe = Run(QUORVEL_EXPORT, {"-n", "doe", "-o", out, book}, book);
+    EXPECT_EQ(std::to_string(doe.status) + " " + doe.err,
+              "0 1 contact written to " + out +
+                  "\nquorvel-export: 6 values have no place in vCard 2.1 and are not in " + out +
+                  ": 2 phones, 2 addresses, 2 name parts\n");
+    const Result plain = Run(QUORVEL_EXPORT, {"-n", "plain", "-o", out, book}, book);
+    EXPECT_EQ(std::to_string(plain.status) + " " + plain.err,
+              "0 1 contact written to " + out + "\n");
+}
+
 // An export to a closed standard output fails instead of vanishing; a user
 // without HOME or a user-database entry (root can be one) is told one line.
 TEST_F(ExportEndToEndTest, ClosedStandardOutputAndNoHomeFailInOneLine) {
