@@ -153,15 +153,15 @@ TEST(ExportRunTest, UnreadableItemsAreLeftOutAndCounted) {
 TEST(ExportRunTest, WriteFailureEndsTheRunAndLeavesTheBarAsItWas) {
     for (const bool csv : {false, true}) {
         Book book(3);
-        // A write of the second contact: 9 writes make a block, 24 a row.
-        RecordingFile file(csv ? 30 : 12);
+        // Room for the first contact only.
+        RecordingFile file(csv ? CsvRow("a").size() : VCard("a").size());
         EXPECT_THROW(book.Export(csv, file), FileError);
         Log expected{"range 0 3", "pos 1", "set a", "read", "pos 2", "set b", "read"};
         if (csv) {
             expected.insert(expected.begin() + 1, "enable");
         }
         EXPECT_EQ(book.log, expected) << csv;
-        EXPECT_EQ(file.text().rfind(csv ? CsvRow("a") : VCard("a"), 0), 0u);
+        EXPECT_EQ(file.text(), csv ? CsvRow("a") : VCard("a"));
         EXPECT_FALSE(quotedPrintableMode);
     }
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <initializer_list>
@@ -104,13 +105,13 @@ class PropArray {
         std::make_shared<std::deque<std::vector<char*>>>();
 };
 
-// Keeps every string written, in order; with failAt > 0 the failAt-th write
-// throws the error of a full disk instead, as a file would.
+// Keeps every string written, in order. A write that would take the text
+// past `capacity` bytes throws the error of a full disk instead, as a file would.
 class RecordingFile : public OutputFile {
   public:
-    explicit RecordingFile(int failAt = 0) : m_left(failAt) {}
+    explicit RecordingFile(std::size_t capacity = SIZE_MAX) : m_capacity(capacity) {}
     void WriteString(const char* text) override {
-        if (m_left > 0 && --m_left == 0) {
+        if (std::strlen(text) > m_capacity - m_text.size()) {
             throw FileError("out", 28);
         }
         m_writes.emplace_back(text);
@@ -120,7 +121,7 @@ class RecordingFile : public OutputFile {
     const std::vector<std::string>& writes() const { return m_writes; }
 
   private:
-    int m_left;
+    std::size_t m_capacity;
     std::string m_text;
     std::vector<std::string> m_writes;
 };
