@@ -30,10 +30,16 @@ std::uint32_t BigEndian32(const unsigned char* p) {
 // file in write-ahead-log mode (whose readers create files) or a truncated
 // one is refused without touching it.
 OpenResult CheckHeader(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO put in the book's place is refused, not waited on.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
         return OpenFailure(err == ENOENT ? MAPI_E_NOT_FOUND : MAPI_E_NO_ACCESS, std::strerror(err));
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return OpenFailure(MAPI_E_INVALID_OBJECT, "not a regular file");
     }
     std::array<unsigned char, 100> h{};
     const ssize_t got = ::pread(fd, h.data(), h.size(), 0);

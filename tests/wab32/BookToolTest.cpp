@@ -88,6 +88,13 @@ TEST(BookToolTest, UsageErrorsAndHelp) {
     const ProgramResult r = RunBookTool({"dump", "/nonexistent/book.wab"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "quorvel-book: /nonexistent/book.wab: No such file or directory\n");
+    // A FIFO is refused, not waited on.
+    const TempDir dir;
+    const ProgramResult fifo = testing_support::RunProgram(
+        "/bin/sh", {"-c", "cd \"$1\" && mkfifo f && exec timeout 10 \"$0\" dump f",
+                    QUORVEL_BOOK_PATH, dir.path()});
+    EXPECT_EQ(std::to_string(fifo.status) + " " + fifo.err,
+              "1 quorvel-book: f: a pipe or socket, not a file\n");
 }
 
 // generate ended by SIGTERM (a script's background job ignores SIGINT) leaves no file.
