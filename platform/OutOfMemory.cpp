@@ -10,6 +10,7 @@ namespace {
 
 const char* g_program = "";
 int g_status = 1;
+std::terminate_handler g_previous = nullptr;
 
 [[noreturn]] void EndOnTerminate() {
     try {
@@ -21,6 +22,10 @@ int g_status = 1;
         RemoveTempFiles();
         std::_Exit(g_status);
     } catch (...) {
+    }
+    // Any other exception is told as the system's handler tells it.
+    if (g_previous != nullptr) {
+        g_previous();
     }
     std::abort();
 }
@@ -35,5 +40,6 @@ void ReportOutOfMemory(const char* program) {
 void EndOnUncaughtOutOfMemory(const char* program, int status) {
     g_program = program;
     g_status = status;
-    std::set_terminate(EndOnTerminate);
+    const std::terminate_handler previous = std::set_terminate(EndOnTerminate);
+    g_previous = previous != EndOnTerminate ? previous : g_previous;
 }
