@@ -20,8 +20,14 @@ std::string DescribeOpenFailure(HRESULT hr) {
     switch (hr) {
         case MAPI_E_NOT_FOUND:
             return text + " (no such book)";
+        case MAPI_E_INVALID_OBJECT:
+            return text + " (not an address book)";
         case MAPI_E_CORRUPT_DATA:
-            return text + " (not an address book, or a damaged one)";
+            return text + " (a damaged address book)";
+        case MAPI_E_VERSION:
+            return text + " (an address book of another version or journal mode)";
+        case MAPI_E_OBJECT_CHANGED:
+            return text + " (a change to the book was left unfinished in its -journal file)";
         case MAPI_E_NO_ACCESS:
             return text + " (access denied)";
         case MAPI_E_NOT_ENOUGH_MEMORY:

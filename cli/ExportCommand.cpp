@@ -8,9 +8,14 @@
 #include "core/ExportRun.h"
 #include "core/LeftOutValues.h"
 #include "platform/FileError.h"
+#include "platform/StandardOutput.h"
 #include "platform/TextFile.h"
 
+#include <fcntl.h>
+
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,8 +25,9 @@ namespace {
 
 constexpr const char* kProgram = "quorvel-export";
 
+// One line on err, whatever bytes the names and paths in it hold.
 void Fail(std::FILE* err, const std::string& message) {
-    std::fprintf(err, "%s: %s\n", kProgram, message.c_str());
+    std::fprintf(err, "%s: %s\n", kProgram, OneLine(message).c_str());
 }
 
 // An output path as messages name it: "-" is standard output.
@@ -42,46 +48,27 @@ OpenedFile OpenOutput(TextFile& file, const std::string& path,
     return opened ? OpenedFile{&file, std::nullopt} : OpenedFile{nullptr, error};
 }
 
-// Whether two output paths name one file (an existing one, or one path).
-bool SameOutput(const std::string& a, const std::string& b) {
-    const std::optional<FileIdentity> first = IdentityOfPath(a);
+// The descriptor an output is written through: standard output for "-",
+// or the one a path such as /dev/stdout names; nullopt for other paths.
+std::optional<int> DescriptorOf(const std::string& path, std::FILE* out) {
+    return path == kStandardOutputName ? std::optional<int>(fileno(out)) : OwnDescriptorOf(path);
+}
+
+// The file an output would be written to: its descriptor's or its path's.
+std::optional<FileIdentity> IdentityOfOutput(const std::string& path, std::FILE* out) {
+    const std::optional<int> fd = DescriptorOf(path, out);
+    return fd ? IdentityOfFd(*fd) : IdentityOfPath(path);
+}
+
+// Whether two outputs are one file (an existing one, or one path).
+bool SameOutput(const std::string& a, const std::string& b, std::FILE* out) {
+    const std::optional<FileIdentity> first = IdentityOfOutput(a, out);
     if (first) {
-        return first == IdentityOfPath(b);
+        return first == IdentityOfOutput(b, out);
     }
     std::error_code ec;
     return std::filesystem::weakly_canonical(std::filesystem::absolute(a, ec), ec) ==
            std::filesystem::weakly_canonical(std::filesystem::absolute(b, ec), ec);
-}
-
-// A name as one line of --list: control bytes and the backslash written as
-// quorvel-book dump writes them (\\, \t, \n, \r, \xNN); other bytes as they are.
-std::string ListedName(std::string_view name) {
-    std::string out;
-    char code[8];
-    for (const unsigned char c : name) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    std::snprintf(code, sizeof code, "\\x%02X", c);
-                    out += code;
-                } else {
-                    out.push_back(static_cast<char>(c));
-                }
-        }
-    }
-    return out;
 }
 
 // "12 contacts written to out.vcf", and where the header line went.
@@ -91,7 +78,34 @@ std::string ExportSummary(long long written, const ExportOptions& options) {
     if (options.kind == ExportKind::CsvSplit) {
         summary += ", the header line to " + Title(options.header);
     }
-    return summary + "\n";
+    return summary;
+}
+
+// Refuses, before the book is opened, outputs that cannot be written as
+// asked: a descriptor that is not open (/dev/fd/9), standard output as the
+// header file however it is named, one file as both header and data file.
+int CheckOutputs(const ExportOptions& options, std::FILE* out, std::FILE* err) {
+    if (options.list) {
+        return kExitSuccess;
+    }
+    const bool split = options.kind == ExportKind::CsvSplit;
+    for (const std::string* path : {&options.output, &options.header}) {
+        const std::optional<int> fd = DescriptorOf(*path, out);
+        if ((split || path == &options.output) && fd && ::fcntl(*fd, F_GETFD) < 0) {
+            Fail(err, "cannot open " + Title(*path) + ": " + std::strerror(errno));
+            return kExitFileFailed;
+        }
+    }
+    if (split && DescriptorOf(options.header, out) == fileno(out)) {
+        Fail(err, "--header cannot be standard output; name a file");
+        return kExitUsage;
+    }
+    if (split && SameOutput(options.header, options.output, out)) {
+        Fail(err, "will not write " + Title(options.output) +
+                      " as both the header file and the data file");
+        return kExitUsage;
+    }
+    return kExitSuccess;
 }
 
 // An opened book and its listed contacts.
@@ -122,23 +136,29 @@ bool OpenBook(OpenedBook& book, const std::string& path, std::FILE* err) {
     return true;
 }
 
-// The contacts the options choose: all of them, or those --select and --name
-// mark in the list. nullopt after a usage error.
-std::optional<ExportScope> ChooseContacts(const ExportOptions& options, OpenedBook& book,
-                                          std::FILE* err) {
-    if (!options.hasSelection) {
-        return LVNI_ALL;
-    }
+// Marks the contacts --select and --name choose; nullopt, once it has said
+// why, when a position is beyond the list (a usage error) or no contact is
+// chosen at all (then nothing is written).
+std::optional<int> ChooseContacts(const ExportOptions& options, OpenedBook& book, std::FILE* err) {
     const SelectionResult selected = SelectContacts(options, book.list);
     if (!selected.error.empty()) {
         Fail(err, selected.error + " (" + book.name + " lists " +
                       std::to_string(book.list.GetItemCount()) + ")");
-        return std::nullopt;
+        return kExitUsage;
     }
+    std::string names;
     for (const std::string& name : selected.unmatched) {
-        Fail(err, "warning: no contact's name matches '" + name + "'");
+        names += (names.empty() ? "'" : ", '") + name + "'";
     }
-    return LVNI_SELECTED;
+    if (book.list.GetNextItem(-1, LVNI_SELECTED) < 0) {
+        Fail(err, "no contact's name matches " + names + "; " +
+                      (options.list ? "nothing listed" : Title(options.output) + " not written"));
+        return kExitBookFailed;
+    }
+    if (!names.empty()) {
+        Fail(err, "warning: no contact's name matches " + names);
+    }
+    return std::nullopt;
 }
 
 // Writes the chosen contacts into the output files; nullopt once a write or
@@ -152,9 +172,8 @@ std::optional<ExportResult> Export(const ExportOptions& options, OpenedBook& boo
     if (verbose) {
         // One line per value: the contact's listed name, its label, its text.
         listLeftOut = [&book, err](const LeftOutValue& value) {
-            const std::string line = ListedName(book.list.GetItemText(value.position)) + "\t" +
-                                     std::string(value.label) + "\t" + ListedName(value.text) +
-                                     "\n";
+            const std::string line = OneLine(book.list.GetItemText(value.position)) + "\t" +
+                                     std::string(value.label) + "\t" + OneLine(value.text) + "\n";
             std::fputs(line.c_str(), err);
         };
     }
@@ -191,7 +210,7 @@ int Report(const ExportOptions& options, const OpenedBook& book, const ExportRes
                       " contacts could not be read and are missing from " + Title(options.output));
         status = kExitBookFailed;
     } else if (book.status == kExitSuccess && !options.quiet) {
-        std::fputs(ExportSummary(result.covered, options).c_str(), err);
+        std::fputs(OneLine(ExportSummary(result.covered, options)).append("\n").c_str(), err);
     }
     // Information, not a failure: the status stays.
     const std::uint64_t leftOut = result.leftOut.Total();
@@ -208,27 +227,26 @@ int Report(const ExportOptions& options, const OpenedBook& book, const ExportRes
 }  // namespace
 
 int RunExportCommand(const ExportOptions& options, std::FILE* out, std::FILE* err) {
-    if (!options.list && options.kind == ExportKind::CsvSplit &&
-        SameOutput(options.header, options.output)) {
-        Fail(err,
-             "will not write " + options.output + " as both the header file and the data file");
-        return kExitUsage;
+    if (const int refused = CheckOutputs(options, out, err); refused != kExitSuccess) {
+        return refused;
     }
     OpenedBook book(options.book);
     if (!OpenBook(book, options.book, err)) {
         return kExitBookFailed;
     }
+    if (options.hasSelection) {
+        if (const std::optional<int> failed = ChooseContacts(options, book, err)) {
+            return *failed;
+        }
+    }
+    const ExportScope scope = options.hasSelection ? LVNI_SELECTED : LVNI_ALL;
     if (options.list) {
-        for (int i = 0; i < book.list.GetItemCount(); ++i) {
-            const std::string name = ListedName(book.list.GetItemText(i));
-            std::fprintf(out, "%d\t%s\n", i, name.c_str());
+        for (int i = book.list.GetNextItem(-1, scope); i >= 0;
+             i = book.list.GetNextItem(i, scope)) {
+            std::fprintf(out, "%d\t%s\n", i, OneLine(book.list.GetItemText(i)).c_str());
         }
         return book.status;
     }
-    const std::optional<ExportScope> scope = ChooseContacts(options, book, err);
-    if (!scope) {
-        return kExitUsage;
-    }
-    const std::optional<ExportResult> result = Export(options, book, *scope, out, err);
+    const std::optional<ExportResult> result = Export(options, book, scope, out, err);
     return result ? Report(options, book, *result, err) : kExitFileFailed;
 }

@@ -196,6 +196,11 @@ ParsedCommandLine ParseExportOptions(const std::vector<std::string>& args) {
             return parsed;
         }
         options.book = argv[static_cast<std::size_t>(i)];
+        if (options.book.empty()) {
+            // An unset variable in a script, not a request for the default book.
+            parsed.error = "the address book named is empty (leave BOOK out for the default book)";
+            return parsed;
+        }
     }
 
     if (options.help || options.version || options.list) {
@@ -214,7 +219,7 @@ ParsedCommandLine ParseExportOptions(const std::vector<std::string>& args) {
 std::string ExportHelpText() {
     return R"(Usage: quorvel-export [-f vcard|csv|csv-split] -o OUT [--header HEADER]
                       [-s I,J,...] [-n NAME]... [-q | -v] [BOOK]
-       quorvel-export --list [BOOK]
+       quorvel-export --list [-s I,J,...] [-n NAME]... [BOOK]
 
 Exports the contacts of an address book (BOOK, a .wab file or a vCard file;
 without it the default address book) as vCard 2.1 or CSV files, the same files the Quorvel
@@ -225,12 +230,15 @@ Options:
                        csv: one CSV file, the header line, then one row
                        per contact;
                        csv-split: the header line in HEADER, the rows in OUT
-  -o, --output=OUT     the file to write (created, or emptied if it exists);
-                       - writes to standard output
+  -o, --output=OUT     the file to write; an existing file is replaced whole
+                       once all is written (its permission bits kept, the
+                       exporting user its owner, other hard links left with
+                       the old bytes, a link's file replaced); - and
+                       /dev/stdout write to standard output
       --header=HEADER  the header file of -f csv-split, written and closed
-                       first
-  -s, --select=I,J,... export the contacts at these 0-based list positions
-                       (see --list)
+                       first (never standard output)
+  -s, --select=I,J,... export (or list) the contacts at these 0-based list
+                       positions (see --list)
   -n, --name=NAME      export the contacts whose display name contains NAME,
                        ignoring the case of A to Z; a NAME with *, ? or [ is
                        a shell pattern that must match the whole name
@@ -240,26 +248,27 @@ Options:
                        for, as its contact is written: display name, tab,
                        label, tab, value
       --list           print the listed contacts (position, tab, display name)
-                       in list order and exit
+                       in list order, or those --select and --name choose,
+                       and exit
   -h, --help           print this help and exit
       --version        print the version and exit
 
 --select and --name may be repeated and combined: a contact chosen by any of
 them is exported, once, in list order. Without them every contact is
-exported. Options may be bundled (-qo OUT), abbreviated while unique
-(--form=csv) and ended by --. A summary line goes to standard error, and
-one more when the format has no place for some values of the contacts
-written (vCard 2.1: a name prefix or suffix, a nickname, a second phone of a
-kind, a third address, ...; CSV also the given, middle and surname and the
-home fax), such as
+exported; when they choose none, nothing is written and the status is 1.
+Options may be bundled (-qo OUT), abbreviated while unique (--form=csv) and
+ended by --. A summary line goes to standard error, and one more when the
+format has no place for some values of the contacts written (vCard 2.1: a
+name prefix or suffix, a nickname, a second phone of a kind, a third
+address, ...; CSV also the given, middle and surname and the home fax), such as
   quorvel-export: 6 values have no place in vCard 2.1 and are not in
   out.vcf: 2 phones, 2 addresses, 2 name parts
 (one line); it does not change the exit status.
 
 Exit status:
   0  success
-  1  the address book cannot be opened, or some contacts could not be read
-     (the others are still written)
+  1  the address book cannot be opened, some contacts could not be read
+     (the others are still written), or --name chose no contact
   2  usage error
   3  an output file cannot be opened, written or closed
 

@@ -8,7 +8,7 @@
 // The command line of quorvel-export:
 //   quorvel-export [-f vcard|csv|csv-split] -o OUT [--header HEADER]
 //                  [-s I,J,...] [-n NAME]... [-q | -v] [BOOK]
-//   quorvel-export --list [BOOK] | -h | --help | --version
+//   quorvel-export --list [-s I,J,...] [-n NAME]... [BOOK] | -h | --help | --version
 
 // The output name that stands for standard output.
 inline constexpr const char* kStandardOutputName = "-";

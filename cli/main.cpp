@@ -1,5 +1,6 @@
 #include "cli/ExportCommand.h"
 #include "cli/ExportOptions.h"
+#include "platform/OutOfMemory.h"
 #include "platform/StandardOutput.h"
 #include "platform/TempFileCleanup.h"
 
@@ -28,14 +29,11 @@ void HoldClosedStandardDescriptors() {
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    HoldClosedStandardDescriptors();
+int Run(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ParsedCommandLine parsed = ParseExportOptions(args);
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "%s: %s (see --help)\n", kProgram, parsed.error.c_str());
+        std::fprintf(stderr, "%s: %s (see --help)\n", kProgram, OneLine(parsed.error).c_str());
         return kExitUsage;
     }
     if (parsed.options.help || parsed.options.version) {
@@ -52,4 +50,11 @@ int main(int argc, char** argv) {
         return kExitFileFailed;
     }
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    HoldClosedStandardDescriptors();
+    return ExitStatusOf(kProgram, kExitBookFailed, [&] { return Run(argc, argv); });
 }

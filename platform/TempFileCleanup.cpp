@@ -17,11 +17,7 @@ volatile sig_atomic_t g_used[kSlots];
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ};
 
 void RemoveAndEnd(int signal) {
-    for (int i = 0; i < kSlots; ++i) {
-        if (g_used[i] != 0) {
-            ::unlink(g_paths[i]);
-        }
-    }
+    RemoveTempFiles();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
@@ -59,5 +55,13 @@ int RegisterTempFile(const char* path) {
 void UnregisterTempFile(int slot) {
     if (slot >= 0 && slot < kSlots) {
         g_used[slot] = 0;
+    }
+}
+
+void RemoveTempFiles() {
+    for (int i = 0; i < kSlots; ++i) {
+        if (g_used[i] != 0) {
+            ::unlink(g_paths[i]);
+        }
     }
 }

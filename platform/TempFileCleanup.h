@@ -10,3 +10,6 @@ void InstallTempFileCleanup();
 // or the path is too long (the file is then only removed by its owner).
 int RegisterTempFile(const char* path);
 void UnregisterTempFile(int slot);
+
+// Removes every registered file now (a program ending without unwinding).
+void RemoveTempFiles();

@@ -74,6 +74,11 @@ mode_t CurrentUmask() {
 
 bool TextFile::Open(const std::string& path, FileError* error,
                     const std::optional<FileIdentity>& book, WriteMode mode) {
+    // /dev/stdout and its kin are written through the descriptor, as "-" is:
+    // followed, they would lead to the file behind it, to be replaced or emptied.
+    if (const std::optional<int> fd = OwnDescriptorOf(path)) {
+        return OpenDescriptor(*fd, path, error, book);
+    }
     Discard();
     m_strPath = path;
     const FileIdentity* bookIdentity = book ? &*book : nullptr;

@@ -27,7 +27,8 @@ class TextFile final : public OutputFile {
 
     // False when the file cannot be opened; *error then tells why. Nothing is
     // changed when the opened file is `book` (error->isTheBook()) or is held
-    // by another export.
+    // by another export. A path naming one of the process's own descriptors
+    // (OwnDescriptorOf) is opened as OpenDescriptor opens that descriptor.
     bool Open(const std::string& path, FileError* error = nullptr,
               const std::optional<FileIdentity>& book = std::nullopt,
               WriteMode mode = WriteMode::InPlace);

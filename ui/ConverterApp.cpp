@@ -1,6 +1,7 @@
 #include "ui/ConverterApp.h"
 
 #include "addressbook/AddressBookSession.h"
+#include "platform/StandardOutput.h"
 #include "ui/ContactListView.h"
 #include "ui/MainDlg.h"
 
@@ -45,8 +46,10 @@ BOOL CConverterApp::InitInstance(const std::vector<std::string>& arguments) {
         const std::string name =
             cmdInfo.m_strFileName.empty() ? "the default address book" : cmdInfo.m_strFileName;
         const std::string& reason = dlg->m_pSession->OpenError();
-        std::cerr << "quorvel: cannot open " << name << " as an address book"
-                  << (reason.empty() ? "" : ": ") << reason << "\n";
+        std::cerr << "quorvel: "
+                  << OneLine("cannot open " + name + " as an address book" +
+                             (reason.empty() ? "" : ": ") + reason)
+                  << "\n";
         m_nExitCode = 1;
     }
     // The list's items hold the session's entries: remove them first.

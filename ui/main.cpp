@@ -1,4 +1,5 @@
 // quorvel: lists an address book's contacts and exports them as vCard or CSV.
+#include "platform/OutOfMemory.h"
 #include "platform/StandardOutput.h"
 #include "ui/ConverterApp.h"
 
@@ -32,12 +33,17 @@ int PrintVersionIfAsked(int argc, char** argv) {
     return -1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             return WriteStandardOutput("quorvel", kUsage) ? 0 : 1;
+        }
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '\0') {
+            // An unset variable in a script, not a request for the default book.
+            std::fputs("quorvel: an empty argument names no book (see --help)\n", stderr);
+            return 2;
         }
     }
     if (const int status = PrintVersionIfAsked(argc, argv); status >= 0) {
@@ -55,4 +61,10 @@ int main(int argc, char** argv) {
     // QApplication has taken its own options out of argv.
     theApp.InitInstance(std::vector<std::string>(argv + 1, argv + argc));
     return theApp.ExitCode();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return ExitStatusOf("quorvel", 1, [&] { return Run(argc, argv); });
 }

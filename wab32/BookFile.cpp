@@ -8,11 +8,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
 namespace wab32 {
 
@@ -27,24 +30,28 @@ std::uint32_t BigEndian32(const unsigned char* p) {
 // file in write-ahead-log mode (whose readers create files) or a truncated
 // one is refused without touching it.
 OpenResult CheckHeader(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO put in the book's place is refused, not waited on.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
         return OpenFailure(err == ENOENT ? MAPI_E_NOT_FOUND : MAPI_E_NO_ACCESS, std::strerror(err));
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return OpenFailure(MAPI_E_INVALID_OBJECT, "not a regular file");
     }
     std::array<unsigned char, 100> h{};
     const ssize_t got = ::pread(fd, h.data(), h.size(), 0);
     const off_t size = ::lseek(fd, 0, SEEK_END);
     ::close(fd);
     if (got != static_cast<ssize_t>(h.size()) ||
-        std::memcmp(h.data(), "SQLite format 3", 16) != 0) {
-        return OpenFailure(MAPI_E_CORRUPT_DATA, "not an address book");
-    }
-    if (BigEndian32(&h[68]) != static_cast<std::uint32_t>(kBookApplicationId)) {
-        return OpenFailure(MAPI_E_CORRUPT_DATA, "not an address book");
+        std::memcmp(h.data(), "SQLite format 3", 16) != 0 ||
+        BigEndian32(&h[68]) != static_cast<std::uint32_t>(kBookApplicationId)) {
+        return OpenFailure(MAPI_E_INVALID_OBJECT, "not an address book");
     }
     if (h[18] != 1 || h[19] != 1) {
-        return OpenFailure(MAPI_E_CORRUPT_DATA, "book is not in rollback-journal mode");
+        return OpenFailure(MAPI_E_VERSION, "book is not in rollback-journal mode");
     }
     std::uint32_t pageSize = (static_cast<std::uint32_t>(h[16]) << 8) | h[17];
     if (pageSize == 1) {
@@ -101,6 +108,62 @@ bool HasBookSchema(sqlite3* db) {
     return seen == expected.size();
 }
 
+// The system's file layer as books are read through it: BOOK-wal is never
+// seen and no log is opened, so a stray log is neither shown nor applied and
+// BOOK-shm is never created or written; nothing is deleted. BOOK-journal is
+// seen: SQLite refuses a book with a hot one (SQLITE_READONLY_ROLLBACK).
+sqlite3_vfs g_base{};
+sqlite3_vfs g_reader{};
+
+int ReaderOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags) {
+    if ((flags & SQLITE_OPEN_WAL) != 0) {
+        return SQLITE_CANTOPEN;
+    }
+    return g_base.xOpen(&g_base, name, file, flags, outFlags);
+}
+
+int ReaderAccess(sqlite3_vfs*, const char* name, int flags, int* result) {
+    if (std::string_view(name).ends_with("-wal")) {
+        *result = 0;
+        return SQLITE_OK;
+    }
+    return g_base.xAccess(&g_base, name, flags, result);
+}
+
+int ReaderDelete(sqlite3_vfs*, const char*, int) {
+    return SQLITE_IOERR_DELETE;
+}
+
+// Registered on first use and unregistered when the library is unloaded:
+// SQLite, which may stay loaded, keeps a pointer to it.
+struct ReaderRegistration {
+    bool registered = false;
+    ReaderRegistration() {
+        const sqlite3_vfs* base = sqlite3_vfs_find(nullptr);
+        if (base != nullptr) {
+            g_base = *base;
+            g_reader = *base;
+            g_reader.zName = "quorvel-book-reader";
+            g_reader.pNext = nullptr;
+            g_reader.xOpen = ReaderOpen;
+            g_reader.xAccess = ReaderAccess;
+            g_reader.xDelete = ReaderDelete;
+            registered = sqlite3_vfs_register(&g_reader, 0) == SQLITE_OK;
+        }
+    }
+    ~ReaderRegistration() {
+        if (registered) {
+            sqlite3_vfs_unregister(&g_reader);
+        }
+    }
+};
+
+// The reader's name for sqlite3_open_v2; null when it could not be registered.
+const char* ReaderVfs() {
+    static const ReaderRegistration registration;
+    return registration.registered ? g_reader.zName : nullptr;
+}
+
 // Limits what a hostile file can make the connection do.
 void MakeDefensive(sqlite3* db) {
     sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
@@ -110,7 +173,41 @@ void MakeDefensive(sqlite3* db) {
     sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
 }
 
+// A fingerprint of the rows a listing shows, read once through the index and
+// once from the table: their count, and sums of their ids, of products of
+// their ids' residues and of their object types. Each summed term is reduced
+// modulo the prime 2^31 - 1 first, so no sum can overflow: a book holds fewer
+// than 2^32 entries, and 2^32 terms below 2^31 in size stay below 2^63.
+constexpr const char* kIndexFingerprintSql =
+    "SELECT count(*), sum(id % 2147483647), sum((id % 1000003) * (id % 999983) % 2147483647), "
+    "sum(object_type % 2147483647) FROM entries INDEXED BY entries_by_name";
+constexpr const char* kTableFingerprintSql =
+    "SELECT count(*), sum(id % 2147483647), sum((id % 1000003) * (id % 999983) % 2147483647), "
+    "sum(object_type % 2147483647) FROM entries NOT INDEXED";
+// The largest term, times 2^32 terms, fits in a 64-bit sum.
+static_assert(2147483647 - 1 <= INT64_MAX / (std::int64_t{1} << 32));
+constexpr int kFingerprintSize = 4;
+
+bool ReadFingerprint(sqlite3* db, const char* sql, sqlite3_int64 (&out)[kFingerprintSize]) {
+    Statement stmt = Prepare(db, sql);
+    if (!stmt || sqlite3_step(stmt.get()) != SQLITE_ROW) {
+        return false;
+    }
+    for (int i = 0; i < kFingerprintSize; ++i) {
+        out[i] = sqlite3_column_int64(stmt.get(), i);
+    }
+    return true;
+}
+
 }  // namespace
+
+bool IndexListsTheTable(sqlite3* db) {
+    sqlite3_int64 index[kFingerprintSize] = {};
+    sqlite3_int64 table[kFingerprintSize] = {};
+    return ReadFingerprint(db, kIndexFingerprintSql, index) &&
+           ReadFingerprint(db, kTableFingerprintSql, table) &&
+           std::equal(std::begin(index), std::end(index), std::begin(table));
+}
 
 OpenResult OpenBookReadOnly(const std::filesystem::path& given) {
     const std::filesystem::path path = PlainFilePath(given);
@@ -119,8 +216,11 @@ OpenResult OpenBookReadOnly(const std::filesystem::path& given) {
         return checked;
     }
     sqlite3* raw = nullptr;
+    const char* vfs = ReaderVfs();
     const int rc =
-        sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+        vfs == nullptr
+            ? SQLITE_ERROR
+            : sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, vfs);
     SqliteDb db(raw);
     if (rc != SQLITE_OK) {
         return OpenFailure(MAPI_E_NO_ACCESS, raw != nullptr ? sqlite3_errmsg(raw) : "cannot open");
@@ -132,18 +232,22 @@ OpenResult OpenBookReadOnly(const std::filesystem::path& given) {
     std::int64_t schemaRows = 0;
     if (!QueryInt(db.get(), "PRAGMA application_id", appId) ||
         !QueryInt(db.get(), "SELECT count(*) FROM sqlite_schema", schemaRows)) {
-        const int err = sqlite3_errcode(db.get());
-        if (err == SQLITE_BUSY || err == SQLITE_LOCKED) {
+        const int err = sqlite3_extended_errcode(db.get());
+        if (err == SQLITE_READONLY_ROLLBACK) {
+            return OpenFailure(MAPI_E_OBJECT_CHANGED,
+                               "a change was left unfinished in BOOK-journal");
+        }
+        if ((err & 0xFF) == SQLITE_BUSY || (err & 0xFF) == SQLITE_LOCKED) {
             return OpenFailure(MAPI_E_CALL_FAILED, "book is locked by another program");
         }
         return OpenFailure(MAPI_E_CORRUPT_DATA, "book is damaged");
     }
     if (appId != kBookApplicationId || !HasBookSchema(db.get()) ||
         !QueryInt(db.get(), "SELECT schema_version FROM book_format", version)) {
-        return OpenFailure(MAPI_E_CORRUPT_DATA, "not an address book");
+        return OpenFailure(MAPI_E_INVALID_OBJECT, "not an address book");
     }
     if (version != kBookSchemaVersion) {
-        return OpenFailure(MAPI_E_CORRUPT_DATA, "unsupported book version");
+        return OpenFailure(MAPI_E_VERSION, "unsupported book version");
     }
     OpenResult ok;
     ok.db = std::move(db);
@@ -172,6 +276,12 @@ bool CBookWriter::Fail(const std::string& what) {
 
 bool CBookWriter::Begin(const std::filesystem::path& target) {
     m_target = PlainFilePath(target);
+    // Through a link, the file it names is replaced, never the link.
+    std::error_code ec;
+    if (std::filesystem::is_symlink(m_target, ec)) {
+        const std::filesystem::path named = std::filesystem::canonical(m_target, ec);
+        m_target = ec ? m_target : named;
+    }
     std::string tmpl = m_target.string() + ".tmp-XXXXXX";
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0) {
@@ -268,6 +378,12 @@ bool CBookWriter::Commit(bool overwrite) {
             return m;
         }());
     if (overwrite) {
+        // A device, FIFO, folder or link is never replaced by a book.
+        struct stat info {};
+        if (::lstat(m_target.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+            m_error = "not a regular file (only a regular file is replaced)";
+            return false;
+        }
         if (std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
             m_error = std::string("cannot rename into place: ") + std::strerror(errno);
             return false;

@@ -36,6 +36,11 @@ inline OpenResult OpenFailure(HRESULT hr, std::string reason) {
 inline constexpr int kMaxValueBytes = 64 * 1024 * 1024;
 OpenResult OpenBookReadOnly(const std::filesystem::path& path);
 
+// Whether the display-name index lists exactly the table's rows (compared by
+// count, ids and object types, in sums that cannot overflow). One damaged
+// byte in it could otherwise lose a contact, or list one twice, unnoticed.
+bool IndexListsTheTable(sqlite3* db);
+
 // Writes a new book: entries are added inside one transaction to a temporary
 // file beside the target, which is renamed into place by Commit. A writer
 // destroyed without Commit removes its temporary file.

@@ -1,12 +1,11 @@
 #include "wab32/ContentsTable.h"
 #include "properties/PropertyTags.h"
 
+#include "wab32/BookFile.h"
 #include "wab32/PropertyBlock.h"
 #include "wab32/WabAllocator.h"
 
-#include <algorithm>
 #include <cstddef>
-#include <iterator>
 
 namespace wab32 {
 
@@ -24,38 +23,6 @@ constexpr const char* kTableRowsSql =
 constexpr const char* kTableRowsWithPropsSql =
     "SELECT id, object_type, display_name, props FROM entries NOT INDEXED "
     "ORDER BY sort_key, stored_order";
-
-// A fingerprint of the rows a listing shows: their count, the sum of their
-// ids, a sum of products of the ids and the sum of their object types, read
-// once through the index and once from the table.
-constexpr const char* kIndexFingerprintSql =
-    "SELECT count(*), sum(id), sum((id % 1000003) * (id % 999983)), sum(object_type) "
-    "FROM entries INDEXED BY entries_by_name";
-constexpr const char* kTableFingerprintSql =
-    "SELECT count(*), sum(id), sum((id % 1000003) * (id % 999983)), sum(object_type) "
-    "FROM entries NOT INDEXED";
-constexpr int kFingerprintSize = 4;
-
-bool ReadFingerprint(sqlite3* db, const char* sql, sqlite3_int64 (&out)[kFingerprintSize]) {
-    Statement stmt = Prepare(db, sql);
-    if (!stmt || sqlite3_step(stmt.get()) != SQLITE_ROW) {
-        return false;
-    }
-    for (int i = 0; i < kFingerprintSize; ++i) {
-        out[i] = sqlite3_column_int64(stmt.get(), i);
-    }
-    return true;
-}
-
-// Whether the display-name index lists exactly the table's rows. One damaged
-// byte in it could otherwise lose a contact, or list one twice, unnoticed.
-bool IndexListsTheTable(sqlite3* db) {
-    sqlite3_int64 index[kFingerprintSize] = {};
-    sqlite3_int64 table[kFingerprintSize] = {};
-    return ReadFingerprint(db, kIndexFingerprintSql, index) &&
-           ReadFingerprint(db, kTableFingerprintSql, table) &&
-           std::equal(std::begin(index), std::end(index), std::begin(table));
-}
 
 bool Matches(ULONG column, ULONG tag) {
     return PROP_ID(column) == PROP_ID(tag) &&

@@ -101,6 +101,8 @@ extern "C" __attribute__((visibility("default"))) HRESULT WABOpen(IAddrBook** lp
     }
     try {
         return OpenBook(lpWP, lppAdrBook, lppWABObject);
+    } catch (const std::bad_alloc&) {
+        return MAPI_E_NOT_ENOUGH_MEMORY;
     } catch (...) {
         *lppAdrBook = nullptr;
         *lppWABObject = nullptr;

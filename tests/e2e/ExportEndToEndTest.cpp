@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -123,14 +124,25 @@ TEST_F(ExportEndToEndTest, HelpAndVersionOfEveryProgram) {
 #endif
     const std::string home = Path("home");
     fs::create_directories(home);
+    const std::vector<std::string> env = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+                                          "HOME=" + home, "XDG_DATA_HOME=" + home};
     for (const auto& [name, program] : programs) {
         SCOPED_TRACE(name);
         // Through the shell, so that standard output can be /dev/full.
         const auto run = [&, p = program](const char* option, const std::string& target) {
-            return RunProgram("/bin/sh", {"-c", "\"$0\" \"$1\" >\"$2\"", p, option, target},
-                              {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "HOME=" + home,
-                               "XDG_DATA_HOME=" + home});
+            return RunProgram("/bin/sh", {"-c", "\"$0\" \"$1\" >\"$2\"", p, option, target}, env);
         };
+        // An empty book (an unset variable in a script) is a usage error, not the default book.
+        const Result empty = RunProgram(
+            program,
+            name == "quorvel"
+                ? std::vector<std::string>{""}
+                : std::vector<std::string>{name == "quorvel-book" ? "dump" : "-qo" + Path("x"), ""},
+            env);
+        EXPECT_EQ(std::to_string(empty.status) + " " +
+                      std::to_string(std::count(empty.err.begin(), empty.err.end(), '\n')),
+                  "2 1")
+            << empty.err;
         EXPECT_EQ(run("--version", Path("version")).status, 0);
         EXPECT_EQ(ReadFile(Path("version")), name + " " + QUORVEL_VERSION + "\n");
         EXPECT_EQ(run("--help", Path("help")).status, 0);

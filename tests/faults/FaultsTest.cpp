@@ -17,6 +17,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <numeric>
+#include <set>
 
 // The fsync calls of this process.
 static int g_fsyncs = 0;
@@ -142,11 +144,22 @@ TEST_F(FaultsTest, OutputFaultsFailWithStatus3AndOneLine) {
     EXPECT_EQ(CountOf(ReadFile(Path("header.csv")), "\r\n"), 1u);
 }
 
-// A book that cannot be opened: status 1, one line naming it and why, no output;
+// Every file of a folder but out.vcf, with its time and bytes, in name order.
+std::string Listing(const fs::path& dir) {
+    std::set<std::string> files;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        files.insert(name == "out.vcf" ? "" : name + "\n" + Snapshot(entry.path()));
+    }
+    return std::accumulate(files.begin(), files.end(), std::string());
+}
+
+// Hostile books: status 1 and one line naming the book and why, no output;
 // among them SQLite files not of the schema (an endless view, a keyless table).
+// A stray BOOK-wal is ignored. Reading never creates or changes a file beside
+// the book (a BOOK-shm hard-linked to another file included).
 TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
-    const std::string notABook =
-        "WABOpen failed with code 0x8004011B (not an address book, or a damaged one)";
+    const std::string notABook = "WABOpen failed with code 0x80040108 (not an address book)";
     std::string good = ReadFile(m_book);
     const auto changed = [&](const char* sql) {
         return [&, sql](const fs::path& f) {
@@ -157,13 +170,23 @@ TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
             sqlite3_close(db);
         };
     };
+    const auto beside = [&](const std::string& suffix, const std::string& bytes) {
+        return [&, suffix, bytes](const fs::path& f) {
+            fs::copy_file(m_book, f);
+            WriteFile(f.string() + suffix, bytes);
+            WriteFile(Path("victim"), "precious");
+            fs::create_hard_link(Path("victim"), f.string() + "-shm");
+        };
+    };
     const struct {
         std::function<void(const fs::path&)> make;
-        std::string reason;
+        std::string reason;  // empty: the whole book is exported
+        std::string name = "";
     } cases[] = {
-        {[](const fs::path&) {}, "No such file or directory"},
+        {[](const fs::path&) {}, "No such file or directory", "line\nbreak.wab"},
         {[](const fs::path& f) { WriteFile(f, ""); }, notABook},
-        {[&](const fs::path& f) { WriteFile(f, good.substr(0, good.size() / 2)); }, notABook},
+        {[&](const fs::path& f) { WriteFile(f, good.substr(0, good.size() / 2)); },
+         "WABOpen failed with code 0x8004011B (a damaged address book)"},
         {[&](const fs::path& f) { WriteFile(f, std::string(100, '\xA5') + good.substr(100)); },
          notABook},
         {changed("DROP TABLE entries; CREATE VIEW entries AS WITH RECURSIVE c(x) AS (SELECT 1 "
@@ -176,22 +199,36 @@ TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
              "stored_order, object_type, display_name, sort_key, props); INSERT INTO "
              "entries SELECT * FROM old; INSERT INTO entries SELECT * FROM old; DROP TABLE old;"),
          notABook},
+        {beside("-journal", "\xD9\xD5\x05\xF9 \xA1\x63\xD7 an unfinished change"),
+         "WABOpen failed with code 0x80040109 (a change to the book was left unfinished in its "
+         "-journal file)"},
+        {beside("-wal", "a stray log"), ""},
         {[](const fs::path& f) { fs::create_directory(f); }, "Is a directory"},
         {[](const fs::path& f) { ::mkfifo(f.c_str(), 0600); }, "a pipe or socket, not a file"},
         {[](const fs::path& f) { fs::create_symlink("/dev/zero", f); }, "a device, not a file"},
         {[](const fs::path& f) { fs::create_symlink("none.wab", f); },
          "dangling link (the file it names does not exist)"},
-        {[](const fs::path&) {}, "Not a directory"},
+        {[](const fs::path&) {}, "Not a directory", "book.wab/x.wab"},
     };
     for (const auto& c : cases) {
-        const std::string book = c.reason == "Not a directory"
-                                     ? m_book.string() + "/x.wab"
-                                     : Path("bad-" + std::to_string(&c - cases) + ".wab");
+        const std::string book =
+            Path(c.name.empty() ? "bad-" + std::to_string(&c - cases) + ".wab" : c.name);
         c.make(book);
-        const ProgramResult r = Export({"-o", Path("out.vcf")}, {}, false, book);
+        const std::string listing = Listing(m_dir.path());
+        const ProgramResult r = Export({"-q", "-o", Path("out.vcf")}, {}, false, book);
+        std::string shown = book;  // as messages write a line break
+        for (std::size_t at = 0; (at = shown.find('\n', at)) != std::string::npos;) {
+            shown.replace(at, 1, "\\n");
+        }
         EXPECT_EQ(std::to_string(r.status) + " " + r.err,
-                  "1 quorvel-export: cannot open address book " + book + ": " + c.reason + "\n");
-        EXPECT_FALSE(fs::exists(Path("out.vcf")));
+                  c.reason.empty() ? "0 "
+                                   : "1 quorvel-export: cannot open address book " + shown + ": " +
+                                         c.reason + "\n");
+        EXPECT_EQ(Listing(m_dir.path()), listing) << "a file beside the book changed";
+        EXPECT_EQ(fs::exists(Path("out.vcf")) ? ReadFile(Path("out.vcf")) : "none",
+                  c.reason.empty() ? kBookVCards : "none");
+        fs::remove(Path("out.vcf"));
+        fs::remove(Path("victim"));
     }
 }
 
@@ -265,9 +302,12 @@ TEST_F(FaultsTest, HugeContactsComeOutWhole) {
         << "the vCard file differs";
 }
 
-// No output, however it is named, is the book being read: status 2, the book
-// and the default book unchanged, nothing written.
-TEST_F(FaultsTest, OutputIsNeverTheBook) {
+// Hostile outputs, each a shell command ("$0" quorvel-export, "$1" the book,
+// "$2" quorvel-book) and its status, standard error and output: no name of
+// the book is written (2); the program's own descriptors are written through,
+// as "-" is, never replaced; quorvel-book --force replaces regular files only;
+// a name choosing no contact writes nothing. No book ever changes.
+TEST_F(FaultsTest, HostileOutputs) {
     const std::string home = Path("home");
     const std::string defaultBook = home + "/.local/share/quorvel/default.wab";
     fs::create_directories(fs::path(defaultBook).parent_path());
@@ -275,25 +315,58 @@ TEST_F(FaultsTest, OutputIsNeverTheBook) {
     fs::create_symlink(m_book, Path("link.vcf"));
     fs::create_hard_link(m_book, Path("hard.vcf"));
     const std::string before = Snapshot(m_book) + Snapshot(defaultBook);
-    // Shell commands, "$0" the program and "$1" the book.
-    const std::pair<std::string, std::string> cases[] = {
-        {"exec \"$0\" -o " + defaultBook, defaultBook},
-        {"exec \"$0\" -f csv-split --header " + defaultBook + " -o " + Path("d.csv"), defaultBook},
-        {"exec \"$0\" -o " + Path("link.vcf") + " \"$1\"", Path("link.vcf")},
-        {"exec \"$0\" -o " + Path("hard.vcf") + " \"$1\"", Path("hard.vcf")},
-        // The book as the program's own descriptor 3, the lowest one free.
-        {"exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&-; exec \"$0\" -o /proc/self/fd/3 \"$1\"",
-         "/proc/self/fd/3"},
-        {"exec \"$0\" -o - \"$1\" >>\"$1\"", "standard output"},
+    const std::string run = "printf 'KEEP\\n' >log; \"$0\" -q ", book = " \"$1\"",
+                      log = "; s=$?; cat log; exit $s", keep = "KEEP\n" + std::string(kBookVCards);
+    const auto refused = [](const std::string& named) {
+        return "2 quorvel-export: will not write " + named +
+               ": it is the address book being read\n";
     };
-    for (const auto& [script, named] : cases) {
+    const std::pair<std::string, std::string> cases[] = {
+        {run + "-o " + defaultBook, refused(defaultBook)},
+        {run + "-f csv-split --header " + defaultBook + " -o d.csv", refused(defaultBook)},
+        {run + "-o link.vcf" + book, refused("link.vcf")},
+        {run + "-o hard.vcf" + book, refused("hard.vcf")},
+        {"exec 3<\"$1\"; " + run + "-o /dev/fd/3" + book, refused("/dev/fd/3")},
+        {run + "-o -" + book + " >>\"$1\"", refused("standard output")},
+        {run + "-o /dev/stdout" + book + " >>log" + log, "0 " + keep},
+        {run + "-o /dev/stderr" + book + " 2>>log" + log, "0 " + keep},
+        {run + "-o /dev/fd/5" + book + " 5>>log" + log, "0 " + keep},
+        {"printf 'KEEP\\n' >log; sh -c 'exec \"$0\" -q -o /proc/$$/fd/1 \"$1\"' \"$0\" \"$1\" "
+         ">>log" +
+             log,
+         "0 " + keep},
+        {"ln -sf /proc/self/fd/1 l1; ln -sf l1 l2; " + run + "-o l2" + book + " >>log" + log,
+         "0 " + keep},
+        {run + "-o /dev/stdin" + book + " <log" + log,
+         "3 quorvel-export: cannot write /dev/stdin: Bad file descriptor\nKEEP\n"},
+        {run + "-f csv-split --header /proc/self/fd/1 -o d.csv" + book,
+         "2 quorvel-export: --header cannot be standard output; name a file\n"},
+        {run + "-f csv-split --header log -o -" + book + " >>log" + log,
+         "2 quorvel-export: will not write standard output as both the header file and the data "
+         "file\nKEEP\n"},
+        {"exec 9>&-; " + run + "-o /dev/fd/9" + book,
+         "3 quorvel-export: cannot open /dev/fd/9: Bad file descriptor\n"},
+        {run + "-n nobody -n 'x*' -o log" + book + log,
+         "1 quorvel-export: no contact's name matches 'nobody', 'x*'; log not written\nKEEP\n"},
+        {run + "-o \"$(printf 'a\\nb')/x.vcf\"" + book,
+         "3 quorvel-export: cannot open a\\nb/x.vcf: No such file or directory\n"},
+        {"rm -f fifo; mkfifo fifo; ln -sf fifo lf; \"$2\" generate --contacts 1 --force lf",
+         "1 quorvel-book: lf: a pipe or socket, not a file; only a regular file is replaced\n"},
+        {"exec \"$2\" generate --contacts 1 /dev/null",
+         "1 quorvel-book: /dev/null: a device, not a file; only a regular file is replaced\n"},
+        {"printf 'KEEP\\n' >log; ln -sf log ll; \"$2\" generate --contacts 1 --force ll; test -L "
+         "ll "
+         "&& head -c 15 log",
+         "0 SQLite format 3"},
+    };
+    for (const auto& [script, expected] : cases) {
         SCOPED_TRACE(script);
         const ProgramResult r =
-            RunProgram("/bin/sh", {"-c", script, QUORVEL_EXPORT, m_book.string()},
+            RunProgram("/bin/sh",
+                       {"-c", "cd \"$3\" && " + script, QUORVEL_EXPORT, m_book.string(),
+                        QUORVEL_BOOK, m_dir.path()},
                        {"QUORVEL_WAB_DLLPATH", "HOME=" + home, "XDG_DATA_HOME"});
-        EXPECT_EQ(
-            std::to_string(r.status) + " " + r.err,
-            "2 quorvel-export: will not write " + named + ": it is the address book being read\n");
+        EXPECT_EQ(std::to_string(r.status) + " " + r.err + r.out, expected);
         EXPECT_TRUE(Snapshot(m_book) + Snapshot(defaultBook) == before) << "a book changed";
         EXPECT_FALSE(fs::exists(Path("d.csv")));
     }

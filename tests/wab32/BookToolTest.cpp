@@ -32,7 +32,8 @@ TEST(BookToolTest, BadSourcesAreRefusedWithTheirPlace) {
         {R"({"entries": [{"props": [{"tag": "0x3A06001E", "hex": "410042"}]}]})", "property 0:"},
         {R"({"entries": [{"props": [{"tag": "0x0FF90102", "hex": "414"}]}]})", "property 0:"},
         {R"({"entries": [{"props": [{"tag": "0x3FFD0003", "int": 4294967296}]}]})", "property 0:"},
-        {R"({"entries": [{"props": [{"tag": "0x3A060005", "int": 1}]}]})", "property 0:"}};
+        {R"({"entries": [{"props": [{"tag": "0x3A060005", "int": 1}]}]})", "property 0:"},
+        {R"({"entries": [{"props": [[[[[[[]]]]]]]}]})", "nested deeper than 8 levels"}};
     for (const auto& [json, where] : cases) {
         TempDir dir;
         WriteFile(dir / "bad.json", json);
@@ -41,6 +42,35 @@ TEST(BookToolTest, BadSourcesAreRefusedWithTheirPlace) {
         EXPECT_TRUE(r.err.starts_with("quorvel-book: " + dir.File("bad.json") + ": ") &&
                     r.err.find(where) != std::string::npos && std::ranges::count(r.err, '\n') == 1)
             << r.err;
+    }
+}
+
+// Sources that never end or outgrow memory: status 1, one line, no book. The
+// limits keep a faulty build from taking the machine's memory; the sanitizer
+// cannot run under them.
+TEST(BookToolTest, EndlessAndHugeSourcesFailInOneLine) {
+#ifdef __SANITIZE_ADDRESS__
+    const std::string limit, small;
+#else
+    const std::string limit = "ulimit -v 1000000; ", small = "ulimit -v 100000; ";
+#endif
+    const std::string million =
+        R"((printf '{"entries": ['; yes '{"props": []},' | head -n 1000000; )"
+        R"(echo '{"props": []}]}') >m.json; )";
+    const std::pair<std::string, std::string> cases[] = {
+        {limit + "exec \"$0\" create b.wab /dev/zero", "/dev/zero: a device, not a file"},
+        {limit + "exec \"$0\" create b.wab - </dev/zero", "standard input: larger than 64 MiB"},
+        {million + small + "exec \"$0\" create b.wab m.json", "out of memory"},
+    };
+    for (const auto& [command, error] : cases) {
+        if (small.empty() && error == "out of memory") {
+            continue;
+        }
+        TempDir dir;
+        const ProgramResult r = testing_support::RunProgram(
+            "/bin/sh", {"-c", "cd \"$1\" && " + command, QUORVEL_BOOK_PATH, dir.path()});
+        EXPECT_EQ(std::to_string(r.status) + " " + r.err, "1 quorvel-book: " + error + "\n");
+        EXPECT_FALSE(std::filesystem::exists(dir / "b.wab"));
     }
 }
 
@@ -58,6 +88,13 @@ TEST(BookToolTest, UsageErrorsAndHelp) {
     const ProgramResult r = RunBookTool({"dump", "/nonexistent/book.wab"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "quorvel-book: /nonexistent/book.wab: No such file or directory\n");
+    // A FIFO is refused, not waited on.
+    const TempDir dir;
+    const ProgramResult fifo = testing_support::RunProgram(
+        "/bin/sh", {"-c", "cd \"$1\" && mkfifo f && exec timeout 10 \"$0\" dump f",
+                    QUORVEL_BOOK_PATH, dir.path()});
+    EXPECT_EQ(std::to_string(fifo.status) + " " + fifo.err,
+              "1 quorvel-book: f: a pipe or socket, not a file\n");
 }
 
 // generate ended by SIGTERM (a script's background job ignores SIGINT) leaves no file.

@@ -1,5 +1,6 @@
 #include "wab32/tool/BookDump.h"
 
+#include "platform/InputPath.h"
 #include "wab32/BookFile.h"
 #include "wab32/PropertyNames.h"
 
@@ -82,6 +83,10 @@ std::string EscapedBytes(std::string_view bytes) {
 }
 
 bool DumpBook(const std::filesystem::path& path, std::ostream& out, std::string& error) {
+    if (const std::optional<InputPathProblem> problem = CheckInputPath(path.string())) {
+        error = problem->reason;
+        return false;
+    }
     OpenResult opened = OpenBookReadOnly(path);
     if (FAILED(opened.hr)) {
         error = opened.reason;

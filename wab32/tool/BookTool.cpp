@@ -1,10 +1,14 @@
 // quorvel-book: creates, inspects and generates address books.
+#include "platform/InputPath.h"
+#include "platform/OutOfMemory.h"
 #include "platform/StandardOutput.h"
 #include "platform/TempFileCleanup.h"
 #include "wab32/BookFile.h"
 #include "wab32/tool/BookDump.h"
 #include "wab32/tool/ContactGenerator.h"
 #include "wab32/tool/JsonSource.h"
+
+#include <sys/stat.h>
 
 #include <charconv>
 #include <cstring>
@@ -24,33 +28,40 @@ constexpr const char* kUsage =
     "\n"
     "Creates, inspects and generates Quorvel address books (.wab).\n"
     "\n"
-    "  create    build BOOK.wab from the entries of SOURCE.json\n"
+    "  create    build BOOK.wab from the entries of SOURCE.json (-: standard input)\n"
     "  dump      print every entry and property of BOOK.wab\n"
     "  generate  write N synthetic contacts (the same N and seed give the same book)\n"
     "\n"
     "Options:\n"
-    "  --force         replace BOOK.wab if it exists\n"
+    "  --force         replace BOOK.wab if it is a regular file (through links)\n"
     "  --contacts N    number of entries to generate\n"
     "  --seed S        generator seed (default 1)\n"
     "  -h, --help      show this help\n"
     "      --version   print the version\n";
 
 int UsageError(const std::string& message) {
-    std::cerr << "quorvel-book: " << message << " (see quorvel-book --help)\n";
+    std::cerr << "quorvel-book: " << OneLine(message) << " (see quorvel-book --help)\n";
     return 2;
 }
 
 int FileFailure(const std::string& file, const std::string& reason) {
-    std::cerr << "quorvel-book: " << file << ": " << reason << "\n";
+    std::cerr << "quorvel-book: " << OneLine(file + ": " + reason) << "\n";
     return 1;
 }
 
-// Refuses early, before any work, to replace a file without --force (Commit
-// checks again when the book is linked into place).
+// Refuses early, before any work, to replace a file without --force, and
+// anything but a regular file (named directly or through links) even with it
+// (Commit checks again when the book is put into place).
 bool RefusedOverwrite(const std::string& book, bool force) {
-    std::error_code ec;
-    if (!force &&
-        std::filesystem::symlink_status(book, ec).type() != std::filesystem::file_type::not_found) {
+    struct stat info {};
+    if (::lstat(PlainFilePath(book).c_str(), &info) != 0) {
+        return false;
+    }
+    if (const std::optional<InputPathProblem> problem = CheckInputPath(PlainFilePath(book))) {
+        FileFailure(book, problem->reason + "; only a regular file is replaced");
+        return true;
+    }
+    if (!force) {
         FileFailure(book, "file exists (use --force to replace it)");
         return true;
     }
@@ -107,6 +118,12 @@ int ParseArguments(int argc, char** argv, bool generate, Arguments& args) {
             args.files.push_back(a);
         }
     }
+    for (const std::string& file : args.files) {
+        if (file.empty()) {
+            // An unset variable in a script, not a file name.
+            return UsageError("a file name is empty");
+        }
+    }
     return 0;
 }
 
@@ -122,7 +139,7 @@ int Create(const Arguments& args) {
     std::vector<SourceEntry> entries;
     std::string error;
     if (!LoadJsonSource(source, entries, error)) {
-        return FileFailure(source, error);
+        return FileFailure(source == "-" ? "standard input" : source, error);
     }
     CBookWriter writer;
     if (!writer.Begin(book)) {
@@ -169,10 +186,7 @@ int Dump(const Arguments& args) {
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    InstallTempFileCleanup();
+int Run(int argc, char** argv) {
     if (argc < 2) {
         std::cerr << kUsage;
         return 2;
@@ -203,4 +217,11 @@ int main(int argc, char** argv) {
         return Generate(args);
     }
     return Dump(args);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    InstallTempFileCleanup();
+    return ExitStatusOf("quorvel-book", 1, [&] { return Run(argc, argv); });
 }

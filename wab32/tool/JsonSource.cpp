@@ -1,21 +1,31 @@
 #include "wab32/tool/JsonSource.h"
 
+#include "platform/FileIdentity.h"
+#include "platform/InputPath.h"
 #include "properties/PropertyTags.h"
 #include "wab32/PropertyNames.h"
 
 #include <nlohmann/json.hpp>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace wab32 {
 
 namespace {
 
 using nlohmann::json;
+
+// What a source may be: far more than an address book needs, far less than
+// a machine's memory.
+constexpr std::size_t kMaxSourceBytes = 64u << 20;
+// An entry's "values" list is the sixth level of a source.
+constexpr int kMaxNesting = 8;
 
 struct BadMember {
     std::string what;
@@ -181,12 +191,61 @@ ULONG ParseObjectType(const json& type) {
     throw BadMember{"\"type\" must be \"mailuser\", \"distlist\" or an object type number"};
 }
 
+// Reads all of fd, up to kMaxSourceBytes.
+bool ReadBounded(int fd, std::string& text, std::string& error) {
+    char chunk[64 * 1024];
+    while (true) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            error = std::strerror(errno);
+            return false;
+        }
+        if (got == 0) {
+            return true;
+        }
+        if (text.size() + static_cast<std::size_t>(got) > kMaxSourceBytes) {
+            error = "larger than " + std::to_string(kMaxSourceBytes >> 20) + " MiB";
+            return false;
+        }
+        text.append(chunk, static_cast<std::size_t>(got));
+    }
+}
+
+// How deep arrays and objects nest in JSON text (strings skipped), counted
+// before the text is parsed so that no depth costs more than its bytes.
+int NestingDepth(std::string_view text) {
+    int depth = 0;
+    int deepest = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            i += c == '\\' ? 1 : 0;
+            inString = c != '"';
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
 }  // namespace
 
 bool ParseJsonSource(const std::string& text, std::vector<SourceEntry>& entries,
                      std::string& error) {
     entries.clear();
     json doc;
+    if (NestingDepth(text) > kMaxNesting) {
+        error = "malformed JSON: nested deeper than " + std::to_string(kMaxNesting) + " levels";
+        return false;
+    }
     try {
         doc = json::parse(text);
     } catch (const json::exception& e) {
@@ -235,18 +294,27 @@ bool ParseJsonSource(const std::string& text, std::vector<SourceEntry>& entries,
 
 bool LoadJsonSource(const std::filesystem::path& path, std::vector<SourceEntry>& entries,
                     std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Standard input ("-", /dev/stdin, /dev/fd/N) is read through its
+    // descriptor; any other source must be a regular file, which ends.
+    const std::optional<int> own =
+        path == "-" ? std::optional<int>(STDIN_FILENO) : OwnDescriptorOf(path.string());
+    if (!own) {
+        if (const std::optional<InputPathProblem> problem = CheckInputPath(path.string())) {
+            error = problem->reason;
+            return false;
+        }
+    }
+    const int fd = own ? *own : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
         error = std::strerror(errno);
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        error = "cannot read the file";
-        return false;
+    std::string text;
+    const bool read = ReadBounded(fd, text, error);
+    if (!own) {
+        ::close(fd);
     }
-    return ParseJsonSource(text.str(), entries, error);
+    return read && ParseJsonSource(text, entries, error);
 }
 
 }  // namespace wab32
