@@ -257,21 +257,25 @@ int CAddressBookSession::SelectEntry(const ListControl& list, int start) {
     return entry != nullptr && m_pEntryId == nullptr ? 0 : 1;
 }
 
-void CAddressBookSession::ShowDetails(const ListControl& list) {
+HRESULT CAddressBookSession::ShowDetails(const ListControl& list) {
     if (!m_bOpened) {
-        return;
+        return MAPI_E_CALL_FAILED;
     }
     const int index = list.GetNextItem(-1, LVNI_SELECTED);
     if (index < 0) {
-        return;
+        return S_OK;
     }
-    SetCurrentEntry(list.GetItemData(index));
+    const EntryRef* entry = list.GetItemData(index);
+    SetCurrentEntry(entry);
     if (m_cbEntryId == 0 || m_pEntryId == nullptr) {
-        return;
+        // The item has no id, or its copy could not be allocated.
+        return entry != nullptr && entry->cb != 0 && entry->lpb != nullptr
+                   ? MAPI_E_NOT_ENOUGH_MEMORY
+                   : MAPI_E_INVALID_ENTRYID;
     }
     std::uintptr_t window = 0;
-    m_pAddrBook->Details(&window, nullptr, nullptr, m_cbEntryId, m_pEntryId.get(), nullptr, nullptr,
-                         nullptr, 0);
+    return m_pAddrBook->Details(&window, nullptr, nullptr, m_cbEntryId, m_pEntryId.get(), nullptr,
+                                nullptr, nullptr, 0);
 }
 
 bool CAddressBookSession::ReadProperties() {
