@@ -3,6 +3,7 @@
 #include "addressbook/AddressBookSession.h"
 #include "ui/ContactListView.h"
 #include "ui/MainDlg.h"
+#include "ui/QuitOnSignal.h"
 
 #include <sys/stat.h>
 
@@ -38,7 +39,10 @@ BOOL CConverterApp::InitInstance(const std::vector<std::string>& arguments) {
     CCommandLineInfo cmdInfo;
     ParseCommandLine(arguments, cmdInfo);
 
-    dlg->m_pSession = new CAddressBookSession(cmdInfo.m_strFileName);
+    {
+        const BusyOutsideLoop busy;
+        dlg->m_pSession = new CAddressBookSession(cmdInfo.m_strFileName);
+    }
     if (dlg->m_pSession->m_bOpened) {
         dlg->DoModal();
     } else {

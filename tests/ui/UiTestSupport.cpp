@@ -72,7 +72,7 @@ ModalScript::ModalScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
 
 ModalScript::Step ClickControl(int id) {
     return [id](QWidget* window) {
-        if (auto* dialog = qobject_cast<CDialog*>(window); dialog != nullptr) {
+        if (auto* dialog = qobject_cast<CDialog*>(window); dialog && dialog->GetDlgItem(id)) {
             QTest::mouseClick(dialog->GetDlgItem(id), Qt::LeftButton);
         } else {
             QTest::keyClick(window, Qt::Key_Escape);

@@ -54,4 +54,4 @@ class ModalScript {
     QTimer m_timer;
 };
 
-ModalScript::Step ClickControl(int id);  // a CDialog's control by id; Escape for other windows
+ModalScript::Step ClickControl(int id);  // a CDialog's control by id; else Escape
