@@ -290,23 +290,44 @@ class MainDialogTest : public QObject {
     }
 
     // Properties; Browse and Export All through Qt's file dialogs: wildcards filter and never
-    // end a dialog, a name gets its extension, names that are not UTF-8 are the system's bytes.
+    // end a dialog, a name gets its extension, files whose names are not UTF-8 are listed under
+    // the dialog's filter and chosen as the system's bytes.
     void browse() {
         QTemporaryDir dir(m_dir.path() + "/browse-XXXXXX");
         const std::string folder = Bytes(dir.path()) + "/";
         WriteFile(folder + "bad.wab", "this is not an address book\n");
         std::filesystem::copy_file(Bytes(m_otherBook), folder + "caf\xe9.wab");
         WriteFile(folder + "caf\xe9.vcf", "replaced");
-        QStringList seen;  // of each file dialog: its filters once a wildcard was entered
+        WriteFile(folder + "caf\xe9.txt", "");
+        std::filesystem::create_directory(folder + "\xff.wab");
+        // Of each file dialog: the names not UTF-8, then its filters and those names once a
+        // wildcard was entered.
+        QStringList seen;
         const auto choose = [&](const char* name) -> ModalScript::Step {
             return [&, name](QWidget* window) {
                 auto* dialog = qobject_cast<QFileDialog*>(window);
                 auto* edit = window->findChild<QLineEdit*>("fileNameEdit");
+                auto* other = window->findChild<QListWidget*>("otherNames");
+                const auto listed = [other] {
+                    QStringList names;
+                    for (int i = 0; i < other->count() && other->isVisibleTo(other->window());
+                         ++i) {
+                        names << other->item(i)->text();
+                    }
+                    return names.join(',');
+                };
                 dialog->setDirectory(dir.path());
+                seen << listed();
                 edit->setText("*.t?t");
                 QTest::keyClick(edit, Qt::Key_Return);
-                seen << dialog->nameFilters().join(";;") + " " + dialog->selectedNameFilter();
-                edit->setText(QFile::decodeName(name));  // as the listing shows it
+                seen << dialog->nameFilters().join(";;") + " " + dialog->selectedNameFilter() +
+                            " " + listed();
+                // Back to the first filter: a listed name is clicked, another typed.
+                dialog->selectNameFilter(dialog->nameFilters().first());
+                const auto found = other->findItems(QFile::decodeName(name), Qt::MatchStartsWith);
+                found.isEmpty() ? edit->setText(name)
+                                : QTest::mouseClick(other->viewport(), Qt::LeftButton, {},
+                                                    other->visualItemRect(found[0]).center());
                 // From the dialog's own loop, so that a question it asks comes to the next step.
                 QTimer::singleShot(0, edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); });
             };
@@ -329,10 +350,14 @@ class MainDialogTest : public QObject {
                                              "Export Type?", "Save As", "Save As", "Quorvel"}));
         QVERIFY(script.texts[3].startsWith("The file \"" + QString::fromStdString(folder) +
                                            "bad.wab\" could not be opened as an address book."));
-        const QString book = "Windows Address Book (*.wab);;vCard files (*.vcf);;*.t?t *.t?t";
-        QCOMPARE(seen, (QStringList{book, book, "vCard files (vcf) (*.vcf);;*.t?t *.t?t"}));
+        const QString book =
+            u"Windows Address Book (*.wab);;vCard files (*.vcf);;*.t?t *.t?t caf\uFFFD.txt"_qs;
+        QCOMPARE(seen, (QStringList{u"caf\uFFFD.wab"_qs, book, u"caf\uFFFD.wab"_qs, book,
+                                    u"caf\uFFFD.vcf"_qs,
+                                    u"vCard files (vcf) (*.vcf);;*.t?t *.t?t caf\uFFFD.txt"_qs}));
         // The browsed book's contacts replaced the file.
         QVERIFY(ReadFile(folder + "caf\xe9.vcf").find("FN:Zoe") != std::string::npos);
+        std::filesystem::remove_all(folder);  // Qt does not see these names
     }
 };
 
