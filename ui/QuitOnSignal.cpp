@@ -17,6 +17,8 @@ volatile sig_atomic_t g_signal = 0;
 volatile sig_atomic_t g_busy = 0;
 volatile sig_atomic_t g_pipeWrite = -1;
 
+// Wakes the event loop to quit; cleans up and ends at once when the loop
+// cannot answer, or was already asked.
 void AskToQuit(int signal) {
     if (g_busy != 0 || g_signal != 0 || g_pipeWrite < 0) {
         RemoveTempFilesAndEnd(signal);
