@@ -265,13 +265,9 @@ HRESULT CAddressBookSession::ShowDetails(const ListControl& list) {
     if (index < 0) {
         return S_OK;
     }
-    const EntryRef* entry = list.GetItemData(index);
-    SetCurrentEntry(entry);
+    SetCurrentEntry(list.GetItemData(index));
     if (m_cbEntryId == 0 || m_pEntryId == nullptr) {
-        // The item has no id, or its copy could not be allocated.
-        return entry != nullptr && entry->cb != 0 && entry->lpb != nullptr
-                   ? MAPI_E_NOT_ENOUGH_MEMORY
-                   : MAPI_E_INVALID_ENTRYID;
+        return MAPI_E_NOT_ENOUGH_MEMORY;  // listed items have ids: the copy failed
     }
     std::uintptr_t window = 0;
     return m_pAddrBook->Details(&window, nullptr, nullptr, m_cbEntryId, m_pEntryId.get(), nullptr,
