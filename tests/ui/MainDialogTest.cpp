@@ -90,32 +90,38 @@ class MainDialogTest : public QObject {
         QCOMPARE(shown, first);
     }
 
-    // A signal once the window waits (the program quits in order), at start-up, or a second
-    // one before the first is answered (it cleans up at once): the program ends by one of them
-    // and leaves nothing in the temporary folder, whatever Qt put in its scratch folder.
+    // A signal once the window waits (an orderly quit, whose destructors remove a folder of any
+    // depth), at start-up, or a second one before the first is answered (it removes files and
+    // empty folders at once): the program ends by one of them and leaves nothing in the
+    // temporary folder, whatever was put in its scratch folder.
     void signalsLeaveNothing_data() {
         QTest::addColumn<QString>("kills");  // signals sent at once
         QTest::addColumn<QString>("after");  // seconds after the scratch folder appeared
+        QTest::addColumn<QString>("files");  // made in the scratch folder
         QTest::newRow("TERM once the window is up") << "TERM"
-                                                    << "1";
+                                                    << "2"
+                                                    << "sub/QtProject.conf";
         QTest::newRow("HUP at start-up") << "HUP"
-                                         << "0";
+                                         << "0"
+                                         << "QtProject.conf";
         QTest::newRow("INT while quitting on HUP") << "HUP INT"
-                                                   << "1";
+                                                   << "1"
+                                                   << "QtProject.conf";
     }
 
     void signalsLeaveNothing() {
         QFETCH(QString, kills);
         QFETCH(QString, after);
+        QFETCH(QString, files);
         const QTemporaryDir temp(m_dir.path() + "/tmp-XXXXXX");
         const char* script = R"(env --default-signal "$0" "$1" & p=$!
             until d=$(ls -d "$TMPDIR"/Quorvel-* 2>/dev/null); do sleep 0.01; done
-            touch "$d/QtProject.conf"; mkdir "$d/sub"; sleep "$2"
+            mkdir "$d/sub"; touch "$d/$4"; sleep "$2"
             for s in $3; do kill -$s $p; done; wait $p; kill -l $?; ls -A "$TMPDIR")";
         const ProgramResult r =
             RunProgram("/usr/bin/timeout",
                        {"60", "/bin/sh", "-c", script, QUORVEL_PROGRAM, Bytes(m_book),
-                        after.toStdString(), kills.toStdString()},
+                        after.toStdString(), kills.toStdString(), files.toStdString()},
                        {"TMPDIR=" + Bytes(temp.path())});
         const QString ended = QString::fromStdString(r.out);
         QVERIFY2(ended.endsWith('\n') && kills.split(' ').contains(ended.chopped(1)),
@@ -252,23 +258,27 @@ class MainDialogTest : public QObject {
     void incompleteBook() {
         const QString out = m_dir.path() + "/incomplete.vcf";
         const QString props =
-            "The properties of \"Bert\" cannot be shown: the contact could not "
-            "be read.";
+            "The properties of \"Anna\" cannot be shown: the contact could not be read.";
         const QString missing =
             "Export finished, but %1 of 7 contacts could not be read and are missing from " + out;
         FakeWabState& book = *reinterpret_cast<FakeWabStateFunction>(
             dlsym(dlopen(FAKE_WAB_PATH, RTLD_NOW | RTLD_LOCAL), "GetFakeWabState"))();
         for (const auto& [failOpen, queryFailAt, messages] :
-             {std::tuple{QList<int>{0, 2}, -1,
-                         QStringList{props, "", missing.arg(2) + ":\nBert\nCleo"}},
+             {std::tuple{QList<int>{1, 2}, -1,
+                         QStringList{props, "", missing.arg(2) + ":\nAnna\nBert"}},
               {QList<int>{0, 1, 2, 3, 4}, -1,
-               QStringList{props, "", missing.arg(5) + ":\nAnna\nBert\nCleo\nDora\nEmil"}},
+               QStringList{props, "",
+                           missing.arg(5) + ":\nAnna\nBert\nCleo\nDora\nEmil " + QString(74, 'x') +
+                               QChar(0x2026)}},
               {QList<int>{0, 1, 2, 3, 4, 5}, -1, QStringList{props, "", missing.arg(6)}},
               {QList<int>{}, 2,
                QStringList{"The address book could be read only in part. Contacts listed: 2.", "",
                            "Export Complete"}}}) {
             book = FakeWabState();
-            for (const char* name : {"Cleo", "Anna", "Bert", "Dora", "Emil", "Finn", "Gus"}) {
+            // Names in messages: on one line, cut at 80 characters.
+            for (const std::string& name : std::initializer_list<std::string>{
+                     "Cleo", "Anna", "Bert", "Dora", "Emil\n" + std::string(90, 'x'), "Finn",
+                     "Gus"}) {
                 book.entries.push_back({.name = name,
                                         .id = {BYTE(name[0])},
                                         .failOpen = failOpen.contains(int(book.entries.size())),
@@ -281,7 +291,7 @@ class MainDialogTest : public QObject {
             OpenDialog d("fake.wab");
             qunsetenv("QUORVEL_WAB_DLLPATH");
             QTRY_COMPARE(script.texts.size(), queryFailAt >= 0 ? 1 : 0);
-            d.ClickItem(1);
+            d.ClickItem(0);
             d.Click(IDC_PROPERTIES);
             d.files.Answer(Bytes(out));
             d.Click(IDC_EXPORT_ALL);

@@ -50,7 +50,7 @@ class ModalScript {
   private:
     std::vector<Step> m_steps;
     std::size_t m_next = 0;
-    QPointer<QWidget> m_pLast;
+    QList<QPointer<QWidget>> m_seen;  // a window deleted drops out
     QTimer m_timer;
 };
 
