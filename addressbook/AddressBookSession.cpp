@@ -263,21 +263,21 @@ int CAddressBookSession::SelectEntry(const ListControl& list, int start) {
     return entry != nullptr && m_pEntryId == nullptr ? 0 : 1;
 }
 
-void CAddressBookSession::ShowDetails(const ListControl& list) {
+HRESULT CAddressBookSession::ShowDetails(const ListControl& list) {
     if (!m_bOpened) {
-        return;
+        return MAPI_E_CALL_FAILED;
     }
     const int index = list.GetNextItem(-1, LVNI_SELECTED);
     if (index < 0) {
-        return;
+        return S_OK;
     }
     SetCurrentEntry(list.GetItemData(index));
     if (m_cbEntryId == 0 || m_pEntryId == nullptr) {
-        return;
+        return MAPI_E_NOT_ENOUGH_MEMORY;  // listed items have ids: the copy failed
     }
     std::uintptr_t window = 0;
-    m_pAddrBook->Details(&window, nullptr, nullptr, m_cbEntryId, m_pEntryId.get(), nullptr, nullptr,
-                         nullptr, 0);
+    return m_pAddrBook->Details(&window, nullptr, nullptr, m_cbEntryId, m_pEntryId.get(), nullptr,
+                                nullptr, nullptr, 0);
 }
 
 bool CAddressBookSession::ReadProperties() {

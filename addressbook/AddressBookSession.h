@@ -34,7 +34,10 @@ class CAddressBookSession : public ContactSource {
     // Makes the next selected item after start current; -1 when there is
     // none, 0 when its copy could not be allocated.
     int SelectEntry(const ListControl& list, int start);
-    void ShowDetails(const ListControl& list);
+    // Shows the first selected contact in the library's details window. S_OK
+    // when shown or when none is selected; else why not: the library's
+    // result, or the failure to copy the contact's id.
+    HRESULT ShowDetails(const ListControl& list);
     // False when there is no current entry or it could not be opened or read.
     bool ReadProperties() override;
 

@@ -4,6 +4,8 @@
 #include <csignal>
 #include <cstring>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -12,21 +14,59 @@ namespace {
 // while its flag is set.
 constexpr int kSlots = 8;
 char g_paths[kSlots][PATH_MAX];
-volatile sig_atomic_t g_used[kSlots];
+volatile sig_atomic_t g_used[kSlots];  // 0 free, 1 a file, 2 a folder
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ};
 
-void RemoveAndEnd(int signal) {
+// The folder's entries, then the folder; getdents64 rather than readdir, which
+// allocates. Entries unlinked while listed may hide others: a few passes.
+void RemoveFolder(const char* path) {
+    const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    alignas(dirent64) static char buffer[4096];
+    for (int pass = 0; fd >= 0 && pass < 3 && ::rmdir(path) != 0; ++pass) {
+        ::lseek(fd, 0, SEEK_SET);
+        ssize_t size = 0;
+        while ((size = ::getdents64(fd, buffer, sizeof buffer)) > 0) {
+            for (ssize_t at = 0; at < size;) {
+                const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+                at += entry->d_reclen;
+                if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+                    ::unlinkat(fd, entry->d_name, entry->d_type == DT_DIR ? AT_REMOVEDIR : 0);
+                }
+            }
+        }
+    }
+    if (fd >= 0) {
+        ::close(fd);
+    }
+}
+
+int Register(const char* path, sig_atomic_t kind) {
+    const std::size_t length = std::strlen(path);
+    if (length >= PATH_MAX) {
+        return -1;
+    }
+    for (int i = 0; i < kSlots; ++i) {
+        if (g_used[i] == 0) {
+            std::memcpy(g_paths[i], path, length + 1);
+            g_used[i] = kind;
+            return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+void RemoveTempFilesAndEnd(int signal) {
     RemoveTempFiles();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
-}  // namespace
-
 void InstallTempFileCleanup() {
     struct sigaction action {};
-    action.sa_handler = RemoveAndEnd;
+    action.sa_handler = RemoveTempFilesAndEnd;
     sigfillset(&action.sa_mask);
     for (int signal : kSignals) {
         struct sigaction old {};
@@ -38,18 +78,11 @@ void InstallTempFileCleanup() {
 }
 
 int RegisterTempFile(const char* path) {
-    const std::size_t length = std::strlen(path);
-    if (length >= PATH_MAX) {
-        return -1;
-    }
-    for (int i = 0; i < kSlots; ++i) {
-        if (g_used[i] == 0) {
-            std::memcpy(g_paths[i], path, length + 1);
-            g_used[i] = 1;
-            return i;
-        }
-    }
-    return -1;
+    return Register(path, 1);
+}
+
+int RegisterTempFolder(const char* path) {
+    return Register(path, 2);
 }
 
 void UnregisterTempFile(int slot) {
@@ -60,8 +93,10 @@ void UnregisterTempFile(int slot) {
 
 void RemoveTempFiles() {
     for (int i = 0; i < kSlots; ++i) {
-        if (g_used[i] != 0) {
+        if (g_used[i] == 1) {
             ::unlink(g_paths[i]);
+        } else if (g_used[i] == 2) {
+            RemoveFolder(g_paths[i]);
         }
     }
 }

@@ -108,6 +108,10 @@ EntryRef* ContactListView::GetItemData(int index) const {
     return m_pModel->At(index).data;
 }
 
+QString ContactListView::ItemText(int index) const {
+    return m_pModel->index(index).data().toString();
+}
+
 int ContactListView::GetItemCount() const {
     return m_pModel->Count();
 }

@@ -19,6 +19,8 @@ class ContactListView : public QListView, public ListControl {
     int GetNextItem(int start, unsigned flags) const override;
     EntryRef* GetItemData(int index) const override;
     int GetItemCount() const override;
+    // The item's name as the list shows it; empty for an index not in the list.
+    QString ItemText(int index) const;
     int InsertItem(int index, const char* text, EntryRef* itemData) override;
     void DeleteAllItems() override;
 

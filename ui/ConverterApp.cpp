@@ -4,6 +4,7 @@
 #include "platform/StandardOutput.h"
 #include "ui/ContactListView.h"
 #include "ui/MainDlg.h"
+#include "ui/QuitOnSignal.h"
 
 #include <sys/stat.h>
 
@@ -39,7 +40,10 @@ BOOL CConverterApp::InitInstance(const std::vector<std::string>& arguments) {
     CCommandLineInfo cmdInfo;
     ParseCommandLine(arguments, cmdInfo);
 
-    dlg->m_pSession = new CAddressBookSession(cmdInfo.m_strFileName);
+    {
+        const BusyOutsideLoop busy;
+        dlg->m_pSession = new CAddressBookSession(cmdInfo.m_strFileName);
+    }
     if (dlg->m_pSession->m_bOpened) {
         dlg->DoModal();
     } else {

@@ -10,11 +10,19 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPaintEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+
+QMessageBox::StandardButton ShowMessage(QWidget* parent, QMessageBox::Icon icon,
+                                        const QString& text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(icon, parent->windowTitle(), text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
 
 const MessageMapEntry* FindMessageMapEntry(const MessageMap& map, unsigned message, unsigned code,
                                            int id) {
@@ -260,8 +268,8 @@ void CDialog::Default(unsigned message, unsigned code, int id, MessageArgs& args
 }
 
 void CDialog::ReportFileError(const FileError& error) {
-    QMessageBox::critical(
-        this, windowTitle(),
+    ShowMessage(
+        this, QMessageBox::Critical,
         tr("The file \"%1\" could not be written.\n%2")
             .arg(QString::fromStdString(error.path()), QString::fromStdString(error.reason())));
 }

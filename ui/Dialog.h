@@ -6,12 +6,20 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QMessageBox>
 
 #include <map>
 
 class FileError;
 class QMenu;
 class QPaintEvent;
+
+// A message box over parent, under its title. The text is plain: a file or
+// contact name in it is never read as markup.
+QMessageBox::StandardButton ShowMessage(
+    QWidget* parent, QMessageBox::Icon icon, const QString& text,
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 // A dialog built from a template: a fixed-size QDialog whose controls sit at
 // their template positions, in template (tab) order. Button clicks, list

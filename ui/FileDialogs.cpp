@@ -1,9 +1,15 @@
 #include "ui/FileDialogs.h"
 
+#include "ui/Dialog.h"
+
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
+#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
 #include <QString>
 
 #include <filesystem>
@@ -57,10 +63,47 @@ std::string EntryShownAs(const std::string& folder, const QString& shown) {
     return matches == 1 ? found : std::string();
 }
 
-// A file dialog that takes a name holding a wildcard for a filter.
+// The patterns of a name filter: those in its last parentheses, or the whole
+// filter when it has none.
+QStringList FilterPatterns(const QString& filter) {
+    const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
+    const QString patterns =
+        open >= 0 && close > open ? filter.mid(open + 1, close - open - 1) : filter;
+    return patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// A file dialog that takes a name holding a wildcard for a filter, and lists
+// the files whose names Qt cannot list.
 class WildcardFileDialog final : public QFileDialog {
   public:
-    using QFileDialog::QFileDialog;
+    WildcardFileDialog() : QFileDialog(nullptr) {
+        setOption(QFileDialog::DontUseNativeDialog);
+        // Qt leaves out of its listing every name that is not UTF-8: such
+        // files of the folder that match the filter are listed below it, as
+        // Qt shows names (U+FFFD for each byte that is not UTF-8); a click
+        // puts one in the name field, and FileSystemName finds its bytes.
+        m_pOtherLabel = new QLabel(tr("Files whose names are not UTF-8:"), this);
+        m_pOther = new QListWidget(this);
+        m_pOther->setObjectName(QStringLiteral("otherNames"));
+        m_pOther->setMaximumHeight(m_pOther->fontMetrics().height() * 5);
+        if (auto* grid = qobject_cast<QGridLayout*>(layout()); grid != nullptr) {
+            const int row = grid->rowCount();
+            grid->addWidget(m_pOtherLabel, row, 0, 1, -1);
+            grid->addWidget(m_pOther, row + 1, 0, 1, -1);
+        }
+        connect(m_pOther, &QListWidget::currentTextChanged, this, [this](const QString& name) {
+            if (!name.isEmpty()) {
+                selectFile(name);
+            }
+        });
+        connect(m_pOther, &QListWidget::itemDoubleClicked, this, &WildcardFileDialog::accept);
+        connect(findChild<QFileSystemModel*>(), &QFileSystemModel::rootPathChanged, this,
+                &WildcardFileDialog::ListOtherNames);
+        connect(findChild<QComboBox*>(QStringLiteral("fileTypeCombo")),
+                &QComboBox::currentTextChanged, this, &WildcardFileDialog::ListOtherNames);
+        ListOtherNames();
+    }
 
     void accept() override {
         const QStringList files = selectedFiles();
@@ -85,6 +128,25 @@ class WildcardFileDialog final : public QFileDialog {
     }
 
   private:
+    void ListOtherNames() {
+        m_pOther->clear();
+        const QStringList patterns = FilterPatterns(selectedNameFilter());
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(
+                 FileSystemName(directory().absolutePath()), error)) {
+            const std::string name = entry.path().filename().native();
+            const QString shown = QFile::decodeName(QByteArray::fromStdString(name));
+            std::error_code notFile;
+            if (QFile::encodeName(shown).toStdString() != name && !name.starts_with('.') &&
+                !entry.is_directory(notFile) && QDir::match(patterns, shown)) {
+                m_pOther->addItem(shown);
+            }
+        }
+        m_pOther->sortItems();
+        m_pOtherLabel->setVisible(m_pOther->count() > 0);
+        m_pOther->setVisible(m_pOther->count() > 0);
+    }
+
     // Lists only the names that match the pattern, in the pattern's folder;
     // the pattern stays in the name field.
     void ShowOnly(const QFileInfo& pattern) {
@@ -106,11 +168,13 @@ class WildcardFileDialog final : public QFileDialog {
     }
 
     bool AskToReplace(const QString& name) {
-        return QMessageBox::warning(this, windowTitle(),
-                                    tr("%1 already exists.\nDo you want to replace it?").arg(name),
-                                    QMessageBox::Yes | QMessageBox::No,
-                                    QMessageBox::No) == QMessageBox::Yes;
+        return ShowMessage(this, QMessageBox::Warning,
+                           tr("%1 already exists.\nDo you want to replace it?").arg(name),
+                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
     }
+
+    QLabel* m_pOtherLabel;
+    QListWidget* m_pOther;
 };
 
 }  // namespace
@@ -135,8 +199,7 @@ std::string FileSystemName(const QString& path) {
 }
 
 std::optional<std::string> QtFileDialogs::Run(const FileDialogParams& params) {
-    WildcardFileDialog dialog(nullptr);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    WildcardFileDialog dialog;
     dialog.setWindowTitle(params.open ? QStringLiteral("Open") : QStringLiteral("Save As"));
     dialog.setAcceptMode(params.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

@@ -8,6 +8,7 @@
 #include "ui/ExportDoneDlg.h"
 #include "ui/ExportTypeDlg.h"
 #include "ui/IconPlacement.h"
+#include "ui/QuitOnSignal.h"
 #include "ui/Resource.h"
 #include "ui/resources/MainIcon.h"
 #include "ui/resources/StringTable.h"
@@ -16,7 +17,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPainter>
 #include <QProgressBar>
 #include <QTimer>
@@ -28,6 +28,16 @@ namespace {
 
 // The system's standard icon size.
 constexpr int kIconSize = 32;
+
+// Contacts that could not be read are named in the message up to this many.
+constexpr std::size_t kUnreadNamed = 5;
+
+// A contact's name as a message shows it: on one line, and cut short.
+QString MessageName(const QString& name) {
+    constexpr qsizetype kLongest = 80;
+    const QString line = name.simplified();
+    return line.size() <= kLongest ? line : line.left(kLongest - 1) + QChar(0x2026);
+}
 
 // How long an export waits for the window to be active again before it
 // paints the window and starts.
@@ -111,15 +121,17 @@ bool CMainDlg::SessionOpened() const {
 void CMainDlg::FillContactList() {
     ContactListView& list = ContactList();
     list.BeginFill();
-    const HRESULT filled = m_pSession->FillList(list);
+    const HRESULT filled = [&] {
+        const BusyOutsideLoop busy;
+        return m_pSession->FillList(list);
+    }();
     list.EndFill();
     if (FAILED(filled)) {
         // Told once, over the window, when the window is up.
         QTimer::singleShot(0, this, [this, listed = list.GetItemCount()] {
-            QMessageBox::warning(this, windowTitle(),
-                                 tr("The address book could be read only in part. Contacts "
-                                    "listed: %1.")
-                                     .arg(listed));
+            ShowMessage(this, QMessageBox::Warning,
+                        tr("The address book could be read only in part. Contacts listed: %1.")
+                            .arg(listed));
         });
     }
 }
@@ -162,14 +174,18 @@ void CMainDlg::OnBrowse() {
         return;
     }
     // The new book replaces the current one only once it has opened.
-    auto session = std::make_unique<CAddressBookSession>(*path);
+    std::unique_ptr<CAddressBookSession> session;
+    {
+        const BusyOutsideLoop busy;
+        session = std::make_unique<CAddressBookSession>(*path);
+    }
     if (!session->m_bOpened) {
         QString text = tr("The file \"%1\" could not be opened as an address book.")
                            .arg(QString::fromLocal8Bit(path->c_str()));
         if (!session->OpenError().empty()) {
             text += QLatin1Char('\n') + QString::fromLocal8Bit(session->OpenError().c_str());
         }
-        QMessageBox::warning(this, windowTitle(), text);
+        ShowMessage(this, QMessageBox::Warning, text);
         return;
     }
     // The items hold the old session's entries: remove them before it goes.
@@ -190,15 +206,15 @@ void CMainDlg::OnExportAll() {
 void CMainDlg::ReportNotOpened(const FileError& error) {
     const QString name = QString::fromLocal8Bit(error.path().c_str());
     if (error.isTheBook()) {
-        QMessageBox::critical(this, windowTitle(),
-                              tr("The file \"%1\" is the address book being read. It was not "
-                                 "changed; choose another file to export to.")
-                                  .arg(name));
+        ShowMessage(this, QMessageBox::Critical,
+                    tr("The file \"%1\" is the address book being read. It was not "
+                       "changed; choose another file to export to.")
+                        .arg(name));
         return;
     }
-    QMessageBox::critical(this, windowTitle(),
-                          tr("The file \"%1\" could not be opened for writing.\n%2")
-                              .arg(name, QString::fromStdString(error.reason())));
+    ShowMessage(this, QMessageBox::Critical,
+                tr("The file \"%1\" could not be opened for writing.\n%2")
+                    .arg(name, QString::fromStdString(error.reason())));
 }
 
 void CMainDlg::RedrawNow(bool wasActive) {
@@ -235,6 +251,8 @@ void CMainDlg::ExportContacts(ExportScope scope, bool disableExportAfter) {
     const auto kind = static_cast<ExportKind>(chosen);
     TextFile file;
     std::string dataPath;
+    // Once the data file is open the run writes without the event loop.
+    std::optional<BusyOutsideLoop> writing;
     const auto open = [&](ExportFile part) -> OpenedFile {
         if (part == ExportFile::Data && kind == ExportKind::CsvSplit) {
             RedrawNow(wasActive);  // the header file is written
@@ -246,18 +264,24 @@ void CMainDlg::ExportContacts(ExportScope scope, bool disableExportAfter) {
         if (!path) {
             return {};
         }
+        // A regular file is replaced only once the new one is whole.
         FileError error(*path, 0);
-        if (!file.Open(*path, &error, m_pSession->BookIdentity())) {
+        if (!file.Open(*path, &error, m_pSession->BookIdentity(), WriteMode::Replace)) {
             return {nullptr, error};
         }
         if (part == ExportFile::Data) {
             dataPath = *path;
             RedrawNow(wasActive);
+            if (QuitOnSignal::Signal() != 0) {
+                return {};  // asked to quit while the window was drawn
+            }
+            writing.emplace();
         }
         return {&file, std::nullopt};
     };
     const ExportResult result =
         ExportToFiles(kind, open, ContactList(), scope, m_progress, *m_pSession);
+    writing.reset();
     if (result.end == ExportEnd::NotOpened) {
         ReportNotOpened(*result.openError);
     }
@@ -278,20 +302,38 @@ void CMainDlg::ReportExportDone(const ExportResult& result, const std::string& p
         return;
     }
     const QString name = QFile::decodeName(QByteArray::fromStdString(path));
-    QMessageBox::warning(
-        this, windowTitle(),
-        (leftOut == 1 ? tr("Export finished, but %1 of %2 contacts could not be read and is "
-                           "missing from %3")
-                      : tr("Export finished, but %1 of %2 contacts could not be read and are "
-                           "missing from %3"))
-            .arg(leftOut)
-            .arg(result.covered)
-            .arg(name));
+    QString text = (leftOut == 1 ? tr("Export finished, but %1 of %2 contacts could not be read "
+                                      "and is missing from %3")
+                                 : tr("Export finished, but %1 of %2 contacts could not be read "
+                                      "and are missing from %3"))
+                       .arg(leftOut)
+                       .arg(result.covered)
+                       .arg(name);
+    if (leftOut <= kUnreadNamed) {
+        // One per line, under the sentence.
+        text += QLatin1Char(':');
+        for (const int index : result.unread) {
+            text += QLatin1Char('\n') + MessageName(ContactList().ItemText(index));
+        }
+    }
+    ShowMessage(this, QMessageBox::Warning, text);
 }
 
 void CMainDlg::OnProperties() {
-    if (SessionOpened()) {
-        m_pSession->ShowDetails(ContactList());
+    if (!SessionOpened()) {
+        return;
+    }
+    const ContactListView& list = ContactList();
+    const HRESULT shown = m_pSession->ShowDetails(list);
+    if (FAILED(shown)) {
+        const QString name = MessageName(list.ItemText(list.GetNextItem(-1, LVNI_SELECTED)));
+        ShowMessage(this, QMessageBox::Warning,
+                    (shown == MAPI_E_NO_SUPPORT
+                         ? tr("The properties of \"%1\" cannot be shown: no details window is "
+                              "installed.")
+                         : tr("The properties of \"%1\" cannot be shown: the contact could not "
+                              "be read."))
+                        .arg(name));
     }
 }
 

@@ -1,12 +1,16 @@
 // quorvel: lists an address book's contacts and exports them as vCard or CSV.
 #include "platform/OutOfMemory.h"
 #include "platform/StandardOutput.h"
+#include "platform/TempFileCleanup.h"
 #include "ui/ConverterApp.h"
+#include "ui/QuitOnSignal.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -33,7 +37,30 @@ int PrintVersionIfAsked(int argc, char** argv) {
     return -1;
 }
 
+// The program from the QApplication on; its exit status.
 int Run(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    const QuitOnSignal quitOnSignal;
+    // Qt's file dialog saves its history and last folder as user settings;
+    // the program keeps nothing between runs, so they go to a scratch folder
+    // removed at exit, or by a signal's cleanup.
+    QTemporaryDir scratchSettings;
+    int scratchSlot = -1;
+    if (scratchSettings.isValid()) {
+        scratchSlot = RegisterTempFolder(QFile::encodeName(scratchSettings.path()).constData());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratchSettings.path());
+    }
+    // QApplication has taken its own options out of argv.
+    theApp.InitInstance(std::vector<std::string>(argv + 1, argv + argc));
+    // Left to the signal's cleanup until it is gone.
+    scratchSettings.remove();
+    UnregisterTempFile(scratchSlot);
+    return theApp.ExitCode();
+}
+
+// The whole program: its options, then the window; its exit status.
+int Main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             return WriteStandardOutput("quorvel", kUsage) ? 0 : 1;
@@ -49,22 +76,18 @@ int Run(int argc, char** argv) {
     if (const int status = PrintVersionIfAsked(argc, argv); status >= 0) {
         return status;
     }
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorvel"));
-    // Qt's file dialog saves its history and last folder as user settings;
-    // the program keeps nothing between runs, so they go to a scratch folder
-    // removed at exit.
-    const QTemporaryDir scratchSettings;
-    if (scratchSettings.isValid()) {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratchSettings.path());
+    const int status = Run(argc, argv);
+    // A signal that asked to quit ends the program as that signal, once all is
+    // closed and removed.
+    if (const int signal = QuitOnSignal::Signal(); signal != 0) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
     }
-    // QApplication has taken its own options out of argv.
-    theApp.InitInstance(std::vector<std::string>(argv + 1, argv + argc));
-    return theApp.ExitCode();
+    return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    return ExitStatusOf("quorvel", 1, [&] { return Run(argc, argv); });
+    return ExitStatusOf("quorvel", 1, [&] { return Main(argc, argv); });
 }

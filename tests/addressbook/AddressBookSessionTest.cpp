@@ -201,10 +201,10 @@ TEST_F(AddressBookSessionTest, FillListFollowsTheFailureRules) {
 }
 
 // SelectEntry makes the next selected item after `start` current; ShowDetails
-// shows the first selected one, or nothing.
+// shows the first selected one (the library's result), or nothing.
 TEST_F(AddressBookSessionTest, SelectEntryAndShowDetailsFollowTheSelection) {
     Fill();
-    m_session->ShowDetails(m_list);
+    EXPECT_EQ(m_session->ShowDetails(m_list), S_OK);
     EXPECT_EQ(m_book.state().detailsCalls, 0);
     m_list.SetItemSelected(1, true);
     m_list.SetItemSelected(2, true);
@@ -214,9 +214,10 @@ TEST_F(AddressBookSessionTest, SelectEntryAndShowDetailsFollowTheSelection) {
         got += std::to_string(m_session->SelectEntry(m_list, start)) + " ";
         got += Read() + ", ";
     }
-    m_session->ShowDetails(m_list);
+    m_book.state().entries[1].failOpen = true;
+    EXPECT_EQ(m_session->ShowDetails(m_list), MAPI_E_NOT_FOUND);
     EXPECT_EQ(got + std::to_string(m_book.state().detailsCalls) + " details, " + Read(),
-              "1 read 2 Bert, 1 read 2 Cleo, -1 read 2 Cleo, 1 details, read 2 Bert");
+              "1 read 2 Bert, 1 read 2 Cleo, -1 read 2 Cleo, 1 details, 2 Cleo");
     EXPECT_EQ(m_book.state().detailsId, m_book.state().entries[1].id);
 }
 
@@ -244,7 +245,7 @@ TEST_F(AddressBookSessionTest, AFailedCopyLeavesNoCurrentEntry) {
     g_localHeapFails = true;
     m_session->SetCurrentEntry(m_list.GetItemData(1));
     const int selected = m_session->SelectEntry(m_list, -1);
-    m_session->ShowDetails(m_list);
+    EXPECT_EQ(m_session->ShowDetails(m_list), MAPI_E_NOT_ENOUGH_MEMORY);
     EXPECT_EQ(std::to_string(selected) + ", " + std::to_string(m_book.state().detailsCalls) +
                   " details, " + Read(),
               "0, 0 details, 2 Anna");

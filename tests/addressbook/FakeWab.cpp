@@ -200,6 +200,11 @@ class FakeAddrBook final : public Counted<IAddrBook> {
                     ButtonCallback, void*, const char*, ULONG) override {
         ++g_state.detailsCalls;
         g_state.detailsId.assign(id, id + size);
+        for (const FakeEntry& entry : g_state.entries) {
+            if (entry.failOpen && entry.id == g_state.detailsId) {
+                return MAPI_E_NOT_FOUND;
+            }
+        }
         return window != nullptr && *window == 0 ? S_OK : MAPI_E_INVALID_PARAMETER;
     }
 };

@@ -18,7 +18,7 @@ struct FakeEntry {
     ULONG tags[3] = {PR_DISPLAY_NAME_A, PR_ENTRYID, PR_OBJECT_TYPE};
     bool noProps = false;                              // no property records at all
     bool nullName = false;                             // the display name a null pointer
-    bool failOpen = false;                             // OpenEntry on this id fails
+    bool failOpen = false;                             // OpenEntry and Details on this id fail
     std::vector<std::pair<ULONG, std::string>> props;  // PT_STRING8 properties
 };
 

@@ -9,11 +9,14 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTemporaryDir>
 
 #include <dlfcn.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 
@@ -87,6 +90,44 @@ class MainDialogTest : public QObject {
         QCOMPARE(shown, first);
     }
 
+    // A signal once the window waits (an orderly quit, whose destructors remove a folder of any
+    // depth), at start-up, or a second one before the first is answered (it removes files and
+    // empty folders at once): the program ends by one of them and leaves nothing in the
+    // temporary folder, whatever was put in its scratch folder.
+    void signalsLeaveNothing_data() {
+        QTest::addColumn<QString>("kills");  // signals sent at once
+        QTest::addColumn<QString>("after");  // seconds after the scratch folder appeared
+        QTest::addColumn<QString>("files");  // made in the scratch folder
+        QTest::newRow("TERM once the window is up") << "TERM"
+                                                    << "2"
+                                                    << "sub/QtProject.conf";
+        QTest::newRow("HUP at start-up") << "HUP"
+                                         << "0"
+                                         << "QtProject.conf";
+        QTest::newRow("INT while quitting on HUP") << "HUP INT"
+                                                   << "1"
+                                                   << "QtProject.conf";
+    }
+
+    void signalsLeaveNothing() {
+        QFETCH(QString, kills);
+        QFETCH(QString, after);
+        QFETCH(QString, files);
+        const QTemporaryDir temp(m_dir.path() + "/tmp-XXXXXX");
+        const char* script = R"(env --default-signal "$0" "$1" & p=$!
+            until d=$(ls -d "$TMPDIR"/Quorvel-* 2>/dev/null); do sleep 0.01; done
+            mkdir "$d/sub"; touch "$d/$4"; sleep "$2"
+            for s in $3; do kill -$s $p; done; wait $p; kill -l $?; ls -A "$TMPDIR")";
+        const ProgramResult r =
+            RunProgram("/usr/bin/timeout",
+                       {"60", "/bin/sh", "-c", script, QUORVEL_PROGRAM, Bytes(m_book),
+                        after.toStdString(), kills.toStdString(), files.toStdString()},
+                       {"TMPDIR=" + Bytes(temp.path())});
+        const QString ended = QString::fromStdString(r.out);
+        QVERIFY2(ended.endsWith('\n') && kills.split(' ').contains(ended.chopped(1)),
+                 r.out.c_str());
+    }
+
     void exportEnabledThroughSelections() {
         OpenDialog d(m_book);
         ContactListView& list = d.ContactList();
@@ -144,6 +185,9 @@ class MainDialogTest : public QObject {
         QTest::newRow("a full disk")
             << IDC_EXPORT_CSV << false << "1" << QStringList{"/dev/full"}
             << "\"/dev/full\" could not be written.\n" + QString::fromLocal8Bit(strerror(ENOSPC));
+        QTest::newRow("a file-size limit: the file replaced keeps its bytes")
+            << IDC_EXPORT_VCARD << true << "" << QStringList{"out"}
+            << "could not be written.\n" + QString::fromLocal8Bit(strerror(EFBIG));
     }
 
     void exportPaths() {
@@ -167,13 +211,24 @@ class MainDialogTest : public QObject {
         }
         const bool none = !all && d.ContactList().GetNextItem(-1, LVNI_SELECTED) == -1;
         ModalScript script({kind == IDCANCEL ? nullptr : ClickControl(kind)});
+        // In the row that says so, writes past 100 bytes fail as on a full disk.
+        rlimit saved{}, limit{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        limit = {message.contains(strerror(EFBIG)) ? 100 : saved.rlim_cur, saved.rlim_max};
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
         d.Click(all ? IDC_EXPORT_ALL : IDC_EXPORT);
+        setrlimit(RLIMIT_FSIZE, &saved);
         QCOMPARE(script.texts.size(), message.isEmpty() ? 1 : 2);  // "Export Type?", the box
         QVERIFY2(script.texts.last().contains(message), qPrintable(script.texts.last()));
         // A click enables Export; it disables itself once done, Export All leaves it.
         QCOMPARE(d.ExportEnabled(),
                  !selection.isEmpty() && !(message == "Export Complete" && !all));
         QCOMPARE(Read(m_book), book);
+        if (!message.isEmpty() && message != "Export Complete") {
+            QCOMPARE(Read(dir.filePath("out")), QByteArray(9999, 'x'));
+            return;
+        }
         if (files.value(0).isEmpty() || files[0].startsWith('/')) {
             return;
         }
@@ -203,34 +258,46 @@ class MainDialogTest : public QObject {
         }
     }
 
-    // Contacts the library cannot open, or a listing whose second call fails:
-    // the messages of the load and of Export All's run.
+    // Contacts the library cannot open, or a listing whose second call fails: the messages of
+    // the load, of Properties on the second item and of Export All's run (up to 5 named).
     void incompleteBook() {
         const QString out = m_dir.path() + "/incomplete.vcf";
-        const QStringList unreadable{
-            "",
-            "Export finished, but 2 of 3 contacts could not be read and are missing from " + out};
-        const QStringList partial{
-            "The address book could be read only in part. Contacts listed: 2.", "",
-            "Export Complete"};
+        const QString props =
+            "The properties of \"Anna\" cannot be shown: the contact could not be read.";
+        const QString missing =
+            "Export finished, but %1 of 7 contacts could not be read and are missing from " + out;
         FakeWabState& book = *reinterpret_cast<FakeWabStateFunction>(
             dlsym(dlopen(FAKE_WAB_PATH, RTLD_NOW | RTLD_LOCAL), "GetFakeWabState"))();
         for (const auto& [failOpen, queryFailAt, messages] :
-             {std::tuple{QList<int>{0, 2}, -1, unreadable}, {QList<int>{}, 2, partial}}) {
+             {std::tuple{QList<int>{1, 2}, -1,
+                         QStringList{props, "", missing.arg(2) + ":\nAnna\nBert"}},
+              {QList<int>{0, 1, 2, 3, 4}, -1,
+               QStringList{props, "",
+                           missing.arg(5) + ":\nAnna\nBert\nCleo\nDora\nEmil " + QString(74, 'x') +
+                               QChar(0x2026)}},
+              {QList<int>{0, 1, 2, 3, 4, 5}, -1, QStringList{props, "", missing.arg(6)}},
+              {QList<int>{}, 2,
+               QStringList{"The address book could be read only in part. Contacts listed: 2.", "",
+                           "Export Complete"}}}) {
             book = FakeWabState();
-            for (const char* name : {"Cleo", "Anna", "Bert"}) {
+            // Names in messages: on one line, cut at 80 characters.
+            for (const std::string& name : std::initializer_list<std::string>{
+                     "Cleo", "Anna", "Bert", "Dora", "Emil\n" + std::string(90, 'x'), "Finn",
+                     "Gus"}) {
                 book.entries.push_back({.name = name,
                                         .id = {BYTE(name[0])},
                                         .failOpen = failOpen.contains(int(book.entries.size())),
                                         .props = {{PR_DISPLAY_NAME_A, name}}});
             }
             book.queryFailAt = queryFailAt;
-            // The listing's message, if any, is a message box: Escape closes it.
-            ModalScript script({ClickControl(IDC_EXPORT_VCARD), ClickControl(IDC_EXPORT_VCARD)});
+            // Message boxes get Escape from these steps.
+            ModalScript script(std::vector(3, ClickControl(IDC_EXPORT_VCARD)));
             qputenv("QUORVEL_WAB_DLLPATH", FAKE_WAB_PATH);  // read only while the book opens
             OpenDialog d("fake.wab");
             qunsetenv("QUORVEL_WAB_DLLPATH");
             QTRY_COMPARE(script.texts.size(), queryFailAt >= 0 ? 1 : 0);
+            d.ClickItem(0);
+            d.Click(IDC_PROPERTIES);
             d.files.Answer(Bytes(out));
             d.Click(IDC_EXPORT_ALL);
             QCOMPARE(script.texts, messages);
@@ -238,23 +305,44 @@ class MainDialogTest : public QObject {
     }
 
     // Properties; Browse and Export All through Qt's file dialogs: wildcards filter and never
-    // end a dialog, a name gets its extension, names that are not UTF-8 are the system's bytes.
+    // end a dialog, a name gets its extension, files whose names are not UTF-8 are listed under
+    // the dialog's filter and chosen as the system's bytes.
     void browse() {
         QTemporaryDir dir(m_dir.path() + "/browse-XXXXXX");
         const std::string folder = Bytes(dir.path()) + "/";
         WriteFile(folder + "bad.wab", "this is not an address book\n");
         std::filesystem::copy_file(Bytes(m_otherBook), folder + "caf\xe9.wab");
         WriteFile(folder + "caf\xe9.vcf", "replaced");
-        QStringList seen;  // of each file dialog: its filters once a wildcard was entered
+        WriteFile(folder + "caf\xe9.txt", "");
+        std::filesystem::create_directory(folder + "\xff.wab");
+        // Of each file dialog: the names not UTF-8, then its filters and those names once a
+        // wildcard was entered.
+        QStringList seen;
         const auto choose = [&](const char* name) -> ModalScript::Step {
             return [&, name](QWidget* window) {
                 auto* dialog = qobject_cast<QFileDialog*>(window);
                 auto* edit = window->findChild<QLineEdit*>("fileNameEdit");
+                auto* other = window->findChild<QListWidget*>("otherNames");
+                const auto listed = [other] {
+                    QStringList names;
+                    for (int i = 0; i < other->count() && other->isVisibleTo(other->window());
+                         ++i) {
+                        names << other->item(i)->text();
+                    }
+                    return names.join(',');
+                };
                 dialog->setDirectory(dir.path());
+                seen << listed();
                 edit->setText("*.t?t");
                 QTest::keyClick(edit, Qt::Key_Return);
-                seen << dialog->nameFilters().join(";;") + " " + dialog->selectedNameFilter();
-                edit->setText(QFile::decodeName(name));  // as the listing shows it
+                seen << dialog->nameFilters().join(";;") + " " + dialog->selectedNameFilter() +
+                            " " + listed();
+                // Back to the first filter: a listed name is clicked, another typed.
+                dialog->selectNameFilter(dialog->nameFilters().first());
+                const auto found = other->findItems(QFile::decodeName(name), Qt::MatchStartsWith);
+                found.isEmpty() ? edit->setText(name)
+                                : QTest::mouseClick(other->viewport(), Qt::LeftButton, {},
+                                                    other->visualItemRect(found[0]).center());
                 // From the dialog's own loop, so that a question it asks comes to the next step.
                 QTimer::singleShot(0, edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); });
             };
@@ -277,10 +365,14 @@ class MainDialogTest : public QObject {
                                              "Export Type?", "Save As", "Save As", "Quorvel"}));
         QVERIFY(script.texts[3].startsWith("The file \"" + QString::fromStdString(folder) +
                                            "bad.wab\" could not be opened as an address book."));
-        const QString book = "Windows Address Book (*.wab);;vCard files (*.vcf);;*.t?t *.t?t";
-        QCOMPARE(seen, (QStringList{book, book, "vCard files (vcf) (*.vcf);;*.t?t *.t?t"}));
+        const QString book =
+            u"Windows Address Book (*.wab);;vCard files (*.vcf);;*.t?t *.t?t caf\uFFFD.txt"_qs;
+        QCOMPARE(seen, (QStringList{u"caf\uFFFD.wab"_qs, book, u"caf\uFFFD.wab"_qs, book,
+                                    u"caf\uFFFD.vcf"_qs,
+                                    u"vCard files (vcf) (*.vcf);;*.t?t *.t?t caf\uFFFD.txt"_qs}));
         // The browsed book's contacts replaced the file.
         QVERIFY(ReadFile(folder + "caf\xe9.vcf").find("FN:Zoe") != std::string::npos);
+        std::filesystem::remove_all(folder);  // Qt does not see these names
     }
 };
 

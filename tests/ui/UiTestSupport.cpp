@@ -53,10 +53,11 @@ void OpenDialog::ClickItem(int index, bool add) {
 ModalScript::ModalScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
     QObject::connect(&m_timer, &QTimer::timeout, [this] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal == m_pLast.data() || !modal->isVisible()) {
+        // A window active again once a box over it has closed is not new.
+        if (modal == nullptr || m_seen.contains(modal) || !modal->isVisible()) {
             return;
         }
-        m_pLast = modal;
+        m_seen << modal;
         QStringList shown;
         for (QLabel* label : modal->findChildren<QLabel*>()) {
             shown << label->text();
@@ -72,7 +73,7 @@ ModalScript::ModalScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
 
 ModalScript::Step ClickControl(int id) {
     return [id](QWidget* window) {
-        if (auto* dialog = qobject_cast<CDialog*>(window); dialog != nullptr) {
+        if (auto* dialog = qobject_cast<CDialog*>(window); dialog && dialog->GetDlgItem(id)) {
             QTest::mouseClick(dialog->GetDlgItem(id), Qt::LeftButton);
         } else {
             QTest::keyClick(window, Qt::Key_Escape);

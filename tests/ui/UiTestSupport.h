@@ -50,8 +50,8 @@ class ModalScript {
   private:
     std::vector<Step> m_steps;
     std::size_t m_next = 0;
-    QPointer<QWidget> m_pLast;
+    QList<QPointer<QWidget>> m_seen;  // a window deleted drops out
     QTimer m_timer;
 };
 
-ModalScript::Step ClickControl(int id);  // a CDialog's control by id; Escape for other windows
+ModalScript::Step ClickControl(int id);  // a CDialog's control by id; else Escape
