@@ -19,13 +19,8 @@ std::string VCard(const std::string& name) {
     return "BEGIN:VCARD\r\nVERSION:2.1\r\nN:;given " + name + ";;;\r\nFN:" + name +
            "\r\nEND:VCARD\r\n";
 }
-std::string Row(const std::string& name) {
-    return "\"" + name + "\",,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
-}
 const std::string kVCardAnna = VCard("Anna"), kVCardBert = VCard("Bert"),
-                  kVCardCleo = VCard("Cleo"), kRowAnna = Row("Anna"), kRowBert = Row("Bert"),
-                  kRowCleo = Row("Cleo");
-const char* const kHeader = "Name,Birthday,Hm Addr,Hm,Mob,Wk Info,Wk,Page,FAX,EMail,URLs,Note\r\n";
+                  kVCardCleo = VCard("Cleo");
 
 class ExportCommandTest : public testing::Test {
   protected:
@@ -62,33 +57,6 @@ class ExportCommandTest : public testing::Test {
     std::string m_out;
     std::string m_err;
 };
-
-TEST_F(ExportCommandTest, WritesEachKindInListOrder) {
-    struct Case {
-        std::vector<std::string> args;
-        std::string out, err, file = "", bytes = "";  // a file written and its bytes
-    };
-    const std::string vcards = kVCardAnna + kVCardBert + kVCardCleo;
-    const std::string h = Path("h.csv"), v = Path("a.vcf");
-    const Case cases[] = {
-        {{"-o", v, m_book}, "", "3 contacts written to " + v + "\n", v, vcards},
-        {{"-o", "-", m_book}, vcards, "3 contacts written to standard output\n"},
-        {{"-f", "csv-split", "--header", h, "-o", "-", m_book},
-         kRowAnna + kRowBert + kRowCleo,
-         "3 contacts written to standard output, the header line to " + h +
-             "\nquorvel-export: 3 values have no place in CSV and are not in standard output: 3 "
-             "name parts\n",
-         h,
-         kHeader},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.args));
-        EXPECT_EQ(Run(c.args), kExitSuccess);
-        EXPECT_EQ(m_out + "|" + m_err, c.out + "|" + c.err);
-        EXPECT_EQ(c.file.empty() ? "" : ReadFile(c.file), c.bytes);
-        ExpectNothingLeftInFake();
-    }
-}
 
 TEST_F(ExportCommandTest, SelectsByPositionAndByName) {
     const std::string out = Path("sel.vcf");

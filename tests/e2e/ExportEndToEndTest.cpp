@@ -60,22 +60,34 @@ class ExportEndToEndTest : public testing::Test {
 class VCardBookTest : public ExportEndToEndTest {};
 
 // The three kinds, a non-adjacent selection and the list, against files
-// written line by line from the book's JSON.
+// written line by line from the book's JSON; the summary lines of each.
 TEST_F(ExportEndToEndTest, WritesTheThreeKindsByteForByte) {
-    const std::pair<std::vector<std::string>, std::vector<const char*>> cases[] = {
-        {{"-o", Path("book.vcf")}, {"book.vcf"}},
-        {{"-f", "csv", "-o", Path("book.csv")}, {"book.csv"}},
-        {{"-f", "csv-split", "--header", Path("book-header.csv"), "-o", Path("book-data.csv")},
-         {"book-header.csv", "book-data.csv"}},
-        {{"--select", "3,1", "-o", Path("selected.vcf")}, {"selected.vcf"}},
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<const char*> files;  // written, or "-": standard output
+        std::string err;
     };
-    for (auto [args, files] : cases) {
-        args.insert(args.begin(), "-q");
-        args.push_back(m_book);
-        const Result r = Export(args);
+    const Case cases[] = {
+        {{"-o", Path("book.vcf")}, {"book.vcf"}, "5 contacts written to " + Path("book.vcf")},
+        {{"-q", "-f", "csv", "-o", Path("book.csv")}, {"book.csv"}, ""},
+        {{"-f", "csv-split", "--header", Path("book-header.csv"), "-o", "-"},
+         {"book-header.csv", "book-data.csv"},
+         "5 contacts written to standard output, the header line to " + Path("book-header.csv") +
+             "\nquorvel-export: 7 values have no place in CSV and are not in standard output: 1 "
+             "phone, 6 name parts"},
+        {{"-q", "--select", "3,1", "-o", Path("selected.vcf")}, {"selected.vcf"}, ""},
+    };
+    for (auto c : cases) {
+        c.args.push_back(m_book);
+        const Result r = Export(c.args);
         EXPECT_EQ(r.status, 0) << r.err;
-        for (const char* name : files) {
-            EXPECT_EQ(ReadFile(Path(name)), Expected(name)) << name;
+        EXPECT_EQ(r.err, c.err.empty() ? "" : c.err + "\n") << r.err;
+        for (const char* name : c.files) {
+            EXPECT_EQ(c.args[c.args.size() - 2] == "-" && name == c.files.back()
+                          ? r.out
+                          : ReadFile(Path(name)),
+                      Expected(name))
+                << name;
         }
     }
     EXPECT_EQ(Export({"--list", m_book}).out,
