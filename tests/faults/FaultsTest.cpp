@@ -261,11 +261,12 @@ TEST_F(FaultsTest, HugeContactsComeOutWhole) {
         << "the vCard file differs";
 }
 
-// Hostile outputs, each a shell command ("$0" quorvel-export, "$1" the book,
-// "$2" quorvel-book) and its status, standard error and output: no name of
-// the book is written (2); the program's own descriptors are written through,
-// as "-" is, never replaced; quorvel-book --force replaces regular files only;
-// a name choosing no contact writes nothing. No book ever changes.
+// Hostile outputs and settings, each a shell command ("$0" quorvel-export,
+// "$1" the book, "$2" quorvel-book) and its status, standard error and
+// output: an output that fails gives 3; no name of the book is written (2);
+// the program's own descriptors are written through, as "-" is, never
+// replaced; quorvel-book --force replaces regular files only; a name choosing
+// no contact writes nothing; a bad library setting is refused. No book changes.
 TEST_F(FaultsTest, HostileOutputs) {
     const std::string home = Path("home");
     const std::string defaultBook = home + "/.local/share/quorvel/default.wab";
@@ -343,9 +344,8 @@ TEST_F(FaultsTest, HostileOutputs) {
         // An export stopped by a signal (the file-size limit) leaves the old
         // output as it was and no temporary file.
         {"\"$2\" generate --contacts 200 big.wab; printf 'old\\r\\n' >o.vcf; "
-         "sh -c 'ulimit -f 4; exec \"$0\" -q -o o.vcf big.wab' \"$0\" 2>/dev/null; echo $?; cat "
-         "o.vcf; ! ls | "
-         "grep tmp-",
+         "sh -c 'ulimit -f 4; exec \"$0\" -q -o o.vcf big.wab' \"$0\" 2>/dev/null; "
+         "echo $?; cat o.vcf; ! ls | grep tmp-",
          "0 153\nold\r\n"},
         {"printf 'KEEP\\n' >log; ln -sf log ll; \"$2\" generate --contacts 1 --force ll; "
          "test -L ll && head -c 15 log",

@@ -20,8 +20,8 @@ TEST(BookToolTest, RefusalsLeaveNothingBehind) {
     const std::string usage = " (see quorvel-book --help)\n";
     const std::pair<std::string, std::string> cases[] = {
         {"printf 'precious\\n' >b.wab; \"$0\" create b.wab e.json; echo $?; cat b.wab",
-         "0 quorvel-book: b.wab: file exists (use --force to replace "
-         "it)\n1\nprecious\nb.wab\ne.json\n"},
+         "0 quorvel-book: b.wab: file exists (use --force to replace it)\n"
+         "1\nprecious\nb.wab\ne.json\n"},
         {"printf x >b.wab; \"$0\" create --force b.wab e.json && head -c 15 b.wab && echo",
          "0 SQLite format 3\nb.wab\ne.json\n"},
         {limit + "\"$0\" create b.wab /dev/zero",
