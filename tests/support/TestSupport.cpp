@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -124,15 +125,12 @@ FILETIME FileTimeOf(std::uint64_t ticks) {
 }
 
 FILETIME UtcFileTime(int year, int month, int day, int hour, int minute) {
-    std::tm utc{};
-    utc.tm_year = year - 1900;
-    utc.tm_mon = month - 1;
-    utc.tm_mday = day;
-    utc.tm_hour = hour;
-    utc.tm_min = minute;
-    const std::int64_t unixSeconds = ::timegm(&utc);
-    const std::int64_t ticks = (unixSeconds + 11'644'473'600LL) * 10'000'000LL;
-    return FileTimeOf(static_cast<std::uint64_t>(ticks));
+    using namespace std::chrono;
+    const sys_seconds at =
+        sys_days{std::chrono::year{year} / month / day} + hours{hour} + minutes{minute};
+    // FILETIME counts 100 ns ticks from 1601-01-01.
+    return FileTimeOf(static_cast<std::uint64_t>(
+        (at.time_since_epoch().count() + 11'644'473'600LL) * 10'000'000LL));
 }
 
 SPropValue& PropArray::Add(ULONG tag) {
