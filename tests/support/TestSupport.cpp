@@ -5,8 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -75,56 +75,42 @@ std::string ReadStream(std::FILE* stream) {
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& env) {
-    std::vector<std::string> environment;
-    for (char** e = environ; *e != nullptr; ++e) {
-        environment.emplace_back(*e);
-    }
+    // env(1) applies the changes: "-u NAME" options remove, then "NAME=value" sets.
+    std::vector<std::string> all{"/usr/bin/env"}, sets;
     for (const std::string& change : env) {
-        const std::string name = change.substr(0, change.find('='));
-        std::erase_if(environment, [&](const std::string& e) {
-            return e.compare(0, name.size() + 1, name + "=") == 0;
-        });
-        if (change.size() > name.size()) {
-            environment.push_back(change);
+        if (change.find('=') == std::string::npos) {
+            all.insert(all.end(), {"-u", change});
+        } else {
+            sets.push_back(change);
         }
     }
-    std::vector<std::string> all{program};
+    all.insert(all.end(), sets.begin(), sets.end());
+    all.push_back(program);
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : all) {
         argv.push_back(a.data());
     }
     argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& e : environment) {
-        envp.push_back(e.data());
-    }
-    envp.push_back(nullptr);
-
-    TempDir dir;
-    const std::string outPath = dir.File("out");
-    const std::string errPath = dir.File("err");
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
+    posix_spawn_file_actions_adddup2(&actions, ::fileno(out), 1);
+    posix_spawn_file_actions_adddup2(&actions, ::fileno(err), 2);
     ProgramResult r;
     pid_t pid = 0;
-    const int spawned =
-        posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        r.err = "cannot start " + program + ": " + std::strerror(spawned);
-        return r;
-    }
     int status = 0;
-    ::waitpid(pid, &status, 0);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = ReadFile(outPath);
-    r.err = ReadFile(errPath);
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0 &&
+        ::waitpid(pid, &status, 0) == pid) {
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    r.out = ReadStream(out);
+    r.err = ReadStream(err);
+    std::fclose(out);
+    std::fclose(err);
     return r;
 }
 
@@ -139,15 +125,12 @@ FILETIME FileTimeOf(std::uint64_t ticks) {
 }
 
 FILETIME UtcFileTime(int year, int month, int day, int hour, int minute) {
-    std::tm utc{};
-    utc.tm_year = year - 1900;
-    utc.tm_mon = month - 1;
-    utc.tm_mday = day;
-    utc.tm_hour = hour;
-    utc.tm_min = minute;
-    const std::int64_t unixSeconds = ::timegm(&utc);
-    const std::int64_t ticks = (unixSeconds + 11'644'473'600LL) * 10'000'000LL;
-    return FileTimeOf(static_cast<std::uint64_t>(ticks));
+    using namespace std::chrono;
+    const sys_seconds at =
+        sys_days{std::chrono::year{year} / month / day} + hours{hour} + minutes{minute};
+    // FILETIME counts 100 ns ticks from 1601-01-01.
+    return FileTimeOf(static_cast<std::uint64_t>(
+        (at.time_since_epoch().count() + 11'644'473'600LL) * 10'000'000LL));
 }
 
 SPropValue& PropArray::Add(ULONG tag) {

@@ -97,21 +97,4 @@ TEST_F(PropertiesTest, DamagedEntriesFailTheCall) {
     }
 }
 
-// 256 KiB in the middle of a book of 3,000 contacts destroyed: opening,
-// listing or reading a contact fails with a code; it never reads as whole.
-TEST(DamagedBookTest, DamageFoundWhileReadingIsAFailingCode) {
-    TempDir dir;
-    const auto file = dir / "big.wab";
-    ASSERT_EQ(RunBookTool({"generate", "--contacts", "3000", file.string()}).status, 0);
-    std::string bytes = ReadFile(file);
-    bytes.replace(bytes.size() / 2, 256 * 1024, 256 * 1024, '\xA5');
-    WriteFile(file, bytes);
-    OpenedBook opened(file);
-    bool failed = FAILED(opened.hr);
-    for (const ListedRow& row : failed ? std::vector<ListedRow>{} : opened.ListAll()) {
-        failed = failed || FAILED(opened.Read(row.entryId).hr);
-    }
-    EXPECT_TRUE(failed || FAILED(opened.listEnd));
-}
-
 }  // namespace

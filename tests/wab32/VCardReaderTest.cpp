@@ -74,24 +74,6 @@ std::string Listing(const fs::path& file) {
     return out.str();
 }
 
-// The first line where the texts differ, with its number; empty when equal.
-std::string FirstDifference(const std::string& expected, const std::string& actual) {
-    std::istringstream want(expected);
-    std::istringstream got(actual);
-    for (int line = 1;; ++line) {
-        std::string a = "(end)";
-        std::string b = "(end)";
-        const bool moreA = static_cast<bool>(std::getline(want, a));
-        const bool moreB = static_cast<bool>(std::getline(got, b));
-        if (a != b || moreA != moreB) {
-            return "line " + std::to_string(line) + "\n  expected: " + a + "\n  actual:   " + b;
-        }
-        if (!moreA) {
-            return "";
-        }
-    }
-}
-
 // From UTC-12 to UTC+14, both sides of daylight saving in the south.
 constexpr const char* kZones[] = {
     "UTC",          "Pacific/Kiritimati", "Pacific/Tongatapu", "Pacific/Auckland",
@@ -110,9 +92,8 @@ TEST(VCardReaderTest, CasesListAsExpected) {
         testing_support::SetTimeZone(zone);
         for (fs::path input : inputs) {
             const std::string actual = Listing(input);
-            const std::string expected = testing_support::ReadFile(input.replace_extension(".txt"));
-            const std::string difference = FirstDifference(expected, actual);
-            EXPECT_EQ(difference, "") << input.stem() << " in " << zone;
+            EXPECT_EQ(actual, testing_support::ReadFile(input.replace_extension(".txt")))
+                << input.stem() << " in " << zone;
         }
     }
     testing_support::SetTimeZone("UTC");

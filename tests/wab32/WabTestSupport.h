@@ -16,9 +16,6 @@ using namespace testing_support;
 
 // WABOpen of the built libwab32.so.
 LPWABOPEN WabOpen();
-inline ProgramResult RunBookTool(const std::vector<std::string>& args) {
-    return testing_support::RunProgram(QUORVEL_BOOK_PATH, args);
-}
 // Runs SQL on a book through a connection of its own.
 void ExecSql(const std::filesystem::path& book, const char* sql);
 inline std::ptrdiff_t FilesIn(const std::filesystem::path& dir) {
