@@ -23,11 +23,11 @@ QString MakeBook(const QString& dir, const QString& name, const QStringList& nam
 }
 
 std::optional<std::string> ScriptedFileDialogs::Run(const FileDialogParams&) {
-    if (answers.empty()) {
-        return std::nullopt;
+    std::optional<std::string> answer;
+    if (!answers.empty()) {
+        answer = std::move(answers.front());
+        answers.pop_front();
     }
-    std::optional<std::string> answer = std::move(answers.front());
-    answers.pop_front();
     return answer;
 }
 
