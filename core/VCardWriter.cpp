@@ -4,7 +4,6 @@
 #include "core/ContactRecord.h"
 #include "core/ValueEncoding.h"
 
-
 namespace {
 
 // Quoted-printable mode for exactly one line; also reset when a write fails.
