@@ -24,6 +24,8 @@ std::string Drawn(bool draw, long long total, int positions) {
 TEST(TerminalProgressTest, DrawsOnlyWhenAskedAndOnlyOnChange) {
     EXPECT_EQ(Drawn(false, 100, 100), "");
     EXPECT_EQ(Drawn(true, 0, 0), "");
+    // A bar drawn empty is cleared at the end too.
+    EXPECT_EQ(Drawn(true, 1000, 1), "\r[" + std::string(40, '.') + "]   0%\r\033[K");
 
     // 70000 positions (past the 16-bit range) draw at most one line per cell.
     const std::string text = Drawn(true, 70000, 70000);

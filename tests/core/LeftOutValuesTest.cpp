@@ -133,11 +133,12 @@ TEST(LeftOutValuesTest, MirrorsWhatTheWritersKeep) {
              .Multi(PR_CONTACT_EMAIL_ADDRESSES, {"x", nullptr, "a"})
              .Str(PROP_TAG(PT_STRING8, PROP_ID(PR_CONTACT_EMAIL_ADDRESSES)), "z"),
          "2 2 e-mail addresses | E-mail address=y E-mail addresses=z"},
-        {"custom fields of every type; an error is nothing",
+        {"custom fields of every type; an error or no bytes is nothing",
          PropArray()
              .Str(PROP_TAG(PT_STRING8, custom), "c")
              .Multi(PROP_TAG(PT_MV_STRING8, custom), {"d", ""})
              .Long(PROP_TAG(PT_BINARY, custom), 3)
+             .Long(PROP_TAG(PT_BINARY, custom), 0)  // no bytes: nothing
              .Long(PROP_TAG(PT_ERROR, custom), 0)
              .Long(PROP_TAG(0x0005, custom), 1),
          "4 4 other values | Custom field 0x6804=c Custom field 0x6804=d Custom field 0x6804=3 "
