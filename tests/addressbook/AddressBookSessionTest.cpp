@@ -41,6 +41,9 @@ TEST(WabDllPathTest, FitsOrGivesTheEmptyString) {
                   (length == 259 ? "1" + value : "0") + "|" + std::string(16, 'Z'))
             << length;
     }
+    char one = 'Z';  // room for the empty string only
+    EXPECT_FALSE(ReadWabDllPath(&one, 1));
+    EXPECT_EQ(one, '\0');
     unsetenv(kWabDllPathVariable);
 }
 

@@ -154,9 +154,10 @@ class FakeContainer final : public Counted<IABContainer> {
     HRESULT GetProps(const SPropTagArray*, ULONG, ULONG*, SPropValue**) override {
         return MAPI_E_NO_SUPPORT;
     }
-    HRESULT GetContentsTable(ULONG /*flags*/, IMAPITable** table) override {
-        *table = FAILED(g_state.contentsResult) ? nullptr : new FakeTable();
-        return g_state.contentsResult;
+    HRESULT GetContentsTable(ULONG flags, IMAPITable** table) override {
+        const HRESULT hr = flags != 0 ? MAPI_E_INVALID_PARAMETER : g_state.contentsResult;
+        *table = FAILED(hr) ? nullptr : new FakeTable();
+        return hr;
     }
 };
 
@@ -166,6 +167,10 @@ class FakeAddrBook final : public Counted<IAddrBook> {
         *size = 0;
         *id = nullptr;
         if (g_state.getPabResult != S_OK) {
+            // A failing library may still hand out a block; the caller frees it.
+            if (FAILED(g_state.getPabResult)) {
+                *id = Copy<ENTRYID>(kPabId, sizeof kPabId);
+            }
             return g_state.getPabResult;
         }
         *id = Copy<ENTRYID>(kPabId, sizeof kPabId);

@@ -313,6 +313,8 @@ TEST_F(FaultsTest, HostileOutputs) {
          "0 " + keep},
         {"ln -sf /proc/self/fd/1 l1; ln -sf l1 l2; " + run + "-o l2" + book + " >>log" + log,
          "0 " + keep},
+        {"ln -sf c2 c1; ln -sf c1 c2; " + run + "-o c1" + book,
+         "3 quorvel-export: cannot open c1: Too many levels of symbolic links\n"},
         {run + "-o /dev/stdin" + book + " <log" + log,
          "3 quorvel-export: cannot write /dev/stdin: Bad file descriptor\nKEEP\n"},
         {run + "-f csv-split --header /proc/self/fd/1 -o d.csv" + book,

@@ -1,8 +1,10 @@
+#include "platform/TempFileCleanup.h"
 #include "platform/TextFile.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -67,4 +69,22 @@ TEST(TextFileTest, CloseReportsAFailureOfTheLastBufferedBytes) {
         EXPECT_NO_THROW(file.Close());
         EXPECT_FALSE(file.IsOpen());
     }
+}
+
+// A cleanup removes what is still registered (a folder with its files and
+// empty subfolders) and leaves what was unregistered, from the first slot on.
+TEST(TempFileCleanupTest, RemovesOnlyWhatIsStillRegistered) {
+    TempDir dir;
+    const std::string kept = dir.File("kept"), folder = dir.File("folder");
+    std::filesystem::create_directories(folder + "/sub");
+    std::ofstream(kept) << "k";
+    std::ofstream(folder + "/f") << "f";
+    const int keptSlot = RegisterTempFile(kept.c_str());
+    const int folderSlot = RegisterTempFolder(folder.c_str());
+    UnregisterTempFile(keptSlot);
+    RemoveTempFiles();
+    UnregisterTempFile(folderSlot);
+    EXPECT_EQ(
+        std::to_string(keptSlot) + ReadFile(kept) + std::to_string(std::filesystem::exists(folder)),
+        "0k0");
 }
