@@ -36,6 +36,11 @@ TEST(TextFileTest, StoresEveryLineFeedAsCrLfAndOtherBytesUnchanged) {
         dropped.WriteString("kept\n");
     }
     EXPECT_EQ(ReadFile(path), "kept\r\n");
+    TextFile one;  // a write of a single byte
+    ASSERT_TRUE(one.Open(path));
+    one.WriteString("1");
+    one.Close();
+    EXPECT_EQ(ReadFile(path), "1");
 }
 
 TEST(TextFileTest, FileHeldByAnotherWriterIsNotOpenedNorEmptied) {

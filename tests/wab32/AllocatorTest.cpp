@@ -1,7 +1,9 @@
 #include "WabTestSupport.h"
+#include "wab32/WabAllocator.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -20,13 +22,13 @@ TEST(AllocatorTest, ChainsAndFailures) {
     EXPECT_EQ(head, nullptr);
     ASSERT_EQ(wab->AllocateBuffer(16, &head), S_OK);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(head) % alignof(SPropValue), 0u);
-    for (ULONG size : {0xFFFFFFFFu, 0u, 70000u}) {
+    for (ULONG size : {0xFFFFFFFFu, 0u, 70000u, wab32::kMaxBlockSize + 1, wab32::kMaxBlockSize}) {
         void* block = reinterpret_cast<void*>(0x1);
-        const bool fits = size != 0xFFFFFFFFu;
+        const bool fits = size <= wab32::kMaxBlockSize;
         ASSERT_EQ(wab->AllocateMore(size, head, &block), fits ? S_OK : MAPI_E_NOT_ENOUGH_MEMORY);
         ASSERT_EQ(block == nullptr, !fits);
         if (fits) {
-            std::memset(block, 0x22, size);
+            std::memset(block, 0x22, std::min<ULONG>(size, 70000));
         }
     }
     opened.book->Release();
