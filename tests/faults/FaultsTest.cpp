@@ -324,6 +324,9 @@ TEST_F(FaultsTest, HostileOutputs) {
          "file\nKEEP\n"},
         {"exec 9>&-; " + run + "-o /dev/fd/9" + book,
          "3 quorvel-export: cannot open /dev/fd/9: Bad file descriptor\n"},
+        // Names the descriptor folder lists none under: opened as paths.
+        {run + "-o /dev/fd/-1" + book,
+         "3 quorvel-export: cannot open /dev/fd/-1: No such file or directory\n"},
         {run + "-n nobody -n 'x*' -o log" + book + log,
          "1 quorvel-export: no contact's name matches 'nobody', 'x*'; log not written\nKEEP\n"},
         {run + "-o \"$(printf 'a\\nb')/x.vcf\"" + book,
