@@ -186,6 +186,8 @@ TEST_F(FaultsTest, BookFaultsFailWithStatus1AndOneLine) {
         {changed("DROP TABLE entries;"), notABook},
         {changed("UPDATE book_format SET schema_version = 99;"), otherVersion},
         {changed("PRAGMA journal_mode=WAL;"), otherVersion},
+        {[&](const fs::path& f) { WriteFile(f, good.substr(0, 19) + '\x02' + good.substr(20)); },
+         otherVersion},  // read in WAL mode only
         {beside("-journal", "\xD9\xD5\x05\xF9 \xA1\x63\xD7 an unfinished change"),
          "WABOpen failed with code 0x80040109 (a change to the book was left unfinished in its "
          "-journal file)"},
