@@ -81,6 +81,8 @@ TEST_F(ContentsTableTest, ColumnsInTheOrderSetSeekingAndTheEnd) {
         "0FFF0102 515742450B000000");
     EXPECT_TRUE(table->SeekRow(BOOKMARK_BEGINNING, 100, &sought) == S_OK && sought == 11);
     EXPECT_EQ(query(1), "0 rows");
+    SRowSet* none = nullptr;  // asking for no rows is a mistake
+    EXPECT_EQ(table->QueryRows(0, 0, &none), MAPI_E_INVALID_PARAMETER);
     EXPECT_TRUE(table->SeekRow(BOOKMARK_BEGINNING, 0, &sought) == S_OK && sought == 0);
     EXPECT_EQ(query(1), first);
     table->Release();
