@@ -136,9 +136,9 @@ bool OpenBook(OpenedBook& book, const std::string& path, std::FILE* err) {
     return true;
 }
 
-// Marks the contacts --select and --name choose; nullopt, once it has said
-// why, when a position is beyond the list (a usage error) or no contact is
-// chosen at all (then nothing is written).
+// Marks the contacts --select and --name choose; nullopt when some are. The
+// exit status, once it has said why, when a position is beyond the list (a
+// usage error) or no contact is chosen at all (then nothing is written).
 std::optional<int> ChooseContacts(const ExportOptions& options, OpenedBook& book, std::FILE* err) {
     const SelectionResult selected = SelectContacts(options, book.list);
     if (!selected.error.empty()) {
