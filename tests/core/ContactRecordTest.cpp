@@ -20,8 +20,8 @@ TEST(ContactRecordTest, ValuesOfAnotherTypeUnderAKnownIdAreIgnored) {
     Case cases[] = {
         {"the later value wins; ids without a field change nothing",
          PropArray(0x3001001E, "first", 0x3A07001E, "x", 0x3A0A001E, "x", 0x3A5E001E, "x",
-                   0x3002001E, "x", 0x3A05001E, "x", 0x0FFF001E, "x", 0xFFFF001E, "x", 0x3001001E,
-                   "second"),
+                   0x3002001E, "x", 0x3A05001E, "x", 0x0FFF001E, "x", 0xFFFF001E, "x", 0x2FFF001E,
+                   "x", 0x3010001E, "x", 0x39FF001E, "x", 0x3A80001E, "x", 0x3001001E, "second"),
          "N:;second;;;\nFN:second\n"},
         {"values of another type under a known id",
          PropArray()

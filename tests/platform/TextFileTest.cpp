@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+using testing_support::FilesIn;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 
@@ -87,9 +88,27 @@ TEST(TempFileCleanupTest, RemovesOnlyWhatIsStillRegistered) {
     const int keptSlot = RegisterTempFile(kept.c_str());
     const int folderSlot = RegisterTempFolder(folder.c_str());
     UnregisterTempFile(keptSlot);
+    const auto descriptors = FilesIn("/proc/self/fd");
     RemoveTempFiles();
     UnregisterTempFile(folderSlot);
     EXPECT_EQ(
         std::to_string(keptSlot) + ReadFile(kept) + std::to_string(std::filesystem::exists(folder)),
         "0k0");
+    EXPECT_EQ(FilesIn("/proc/self/fd"), descriptors) << "a descriptor was left open";
+}
+
+// Replacements dropped unfinished give their slots back: after more of them
+// than there are slots, a cleanup still removes the next one's temporary file.
+TEST(TempFileCleanupTest, DroppedReplacementsFreeTheirSlots) {
+    TempDir dir;
+    const std::string path = dir.File("out.txt");
+    for (int i = 0; i < 20; ++i) {
+        TextFile dropped;
+        ASSERT_TRUE(dropped.Open(path, nullptr, std::nullopt, WriteMode::Replace));
+    }
+    TextFile last;
+    ASSERT_TRUE(last.Open(path, nullptr, std::nullopt, WriteMode::Replace));
+    EXPECT_EQ(FilesIn(dir.path()), 1);
+    RemoveTempFiles();
+    EXPECT_EQ(FilesIn(dir.path()), 0);
 }

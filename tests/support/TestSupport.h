@@ -13,6 +13,7 @@
 #include <deque>
 #include <filesystem>
 #include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ class TempDir {
 std::string ReadFile(const std::filesystem::path& path);
 std::string ReadStream(std::FILE* stream);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+inline std::ptrdiff_t FilesIn(const std::filesystem::path& dir) {
+    return std::distance(std::filesystem::directory_iterator(dir), {});
+}
 
 // Builds `book` with quorvel-book from `json`, kept beside it; throws if that fails.
 std::filesystem::path CreateBook(const std::filesystem::path& book, const std::string& json);

@@ -37,10 +37,25 @@ TEST(DetailsWindowTest, ShowsTheEntrysPropertiesReadOnly) {
     });
     poll.start(20);
     std::uintptr_t window = 0;
+    // The dismiss callback hears of the closed window with the caller's context.
+    std::vector<std::pair<std::uintptr_t, void*>> dismissed;
+    const DismissCallback dismiss = [](std::uintptr_t param, void* context) {
+        static_cast<decltype(dismissed)*>(context)->emplace_back(param, context);
+    };
     const std::vector<BYTE> id = opened.ListAll().at(0).entryId;
-    EXPECT_EQ(
-        opened.book->Details(&window, nullptr, nullptr, 8, id.data(), nullptr, nullptr, nullptr, 0),
-        S_OK);
+    EXPECT_EQ(opened.book->Details(&window, dismiss, &dismissed, 8, id.data(), nullptr, nullptr,
+                                   nullptr, 0),
+              S_OK);
+    EXPECT_EQ(dismissed, (decltype(dismissed){{0, &dismissed}}));
+    // The book itself and a cut id have no details; no window is shown.
+    for (const ULONG size : {8u, 4u}) {
+        const std::vector<BYTE> bad = size == 8 ? kPabId : id;
+        EXPECT_EQ(opened.book->Details(&window, dismiss, &dismissed, size, bad.data(), nullptr,
+                                       nullptr, nullptr, 0),
+                  MAPI_E_INVALID_ENTRYID)
+            << size;
+    }
+    EXPECT_EQ(dismissed.size(), 1u);
     EXPECT_EQ(seen.join('\n').toStdString(),
               "Ada Lovelace Properties\n"
               "read-only\n"

@@ -6,7 +6,6 @@
 #include "tests/support/TestSupport.h"
 
 #include <filesystem>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,9 +17,6 @@ using namespace testing_support;
 LPWABOPEN WabOpen();
 // Runs SQL on a book through a connection of its own.
 void ExecSql(const std::filesystem::path& book, const char* sql);
-inline std::ptrdiff_t FilesIn(const std::filesystem::path& dir) {
-    return std::distance(std::filesystem::directory_iterator(dir), {});
-}
 
 // Each property as "TAG value": strings to their terminating zero, binaries
 // in hex, lists with "|" after each value, other types in decimal.
