@@ -10,7 +10,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -80,8 +79,7 @@ int Main(int argc, char** argv) {
     // A signal that asked to quit ends the program as that signal, once all is
     // closed and removed.
     if (const int signal = QuitOnSignal::Signal(); signal != 0) {
-        std::signal(signal, SIG_DFL);
-        std::raise(signal);
+        RemoveTempFilesAndEnd(signal);
     }
     return status;
 }
