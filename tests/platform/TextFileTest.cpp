@@ -13,7 +13,8 @@ using testing_support::ReadFile;
 using testing_support::TempDir;
 
 // Every LF becomes CR LF, other bytes stay; strings larger than the buffer
-// are written whole, and a file dropped without Close keeps its bytes.
+// are written whole, a file dropped without Close keeps its bytes, and a file
+// opened in place holds only what was written since.
 TEST(TextFileTest, StoresEveryLineFeedAsCrLfAndOtherBytesUnchanged) {
     TempDir dir;
     const std::string path = dir.File("out.txt");
@@ -42,6 +43,10 @@ TEST(TextFileTest, StoresEveryLineFeedAsCrLfAndOtherBytesUnchanged) {
     one.WriteString("1");
     one.Close();
     EXPECT_EQ(ReadFile(path), "1");
+    TextFile none;  // nothing written: the file is emptied
+    ASSERT_TRUE(none.Open(path));
+    none.Close();
+    EXPECT_EQ(ReadFile(path), "");
 }
 
 TEST(TextFileTest, FileHeldByAnotherWriterIsNotOpenedNorEmptied) {
