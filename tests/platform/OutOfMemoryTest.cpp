@@ -43,7 +43,7 @@ TEST(OutOfMemoryDeathTest, UncaughtFailuresEndAsTheirKindSays) {
             EndOnUncaughtOutOfMemory("prog", 7);
             TerminateWith(std::runtime_error("boom"));
         },
-        testing::KilledBySignal(SIGABRT), "std::runtime_error'\n  what\\(\\):  boom\n$");
+        testing::KilledBySignal(SIGABRT), "boom");
 }
 
 }  // namespace
