@@ -38,15 +38,13 @@ TEST(TextFileTest, StoresEveryLineFeedAsCrLfAndOtherBytesUnchanged) {
         dropped.WriteString("kept\n");
     }
     EXPECT_EQ(ReadFile(path), "kept\r\n");
-    TextFile one;  // a write of a single byte
-    ASSERT_TRUE(one.Open(path));
-    one.WriteString("1");
-    one.Close();
-    EXPECT_EQ(ReadFile(path), "1");
-    TextFile none;  // nothing written: the file is emptied
-    ASSERT_TRUE(none.Open(path));
-    none.Close();
-    EXPECT_EQ(ReadFile(path), "");
+    for (const char* text : {"1", ""}) {  // a single byte; nothing, which empties the file
+        TextFile again;
+        ASSERT_TRUE(again.Open(path));
+        again.WriteString(text);
+        again.Close();
+        EXPECT_EQ(ReadFile(path), text);
+    }
 }
 
 TEST(TextFileTest, FileHeldByAnotherWriterIsNotOpenedNorEmptied) {

@@ -60,8 +60,11 @@ TEST_F(ContentsTableTest, ColumnsInTheOrderSetSeekingAndTheEnd) {
         SRowSet* rows = nullptr;
         EXPECT_EQ(table->QueryRows(count, 0, &rows), S_OK);
         std::string shown = std::to_string(rows->cRows) + " rows";
-        for (ULONG i = 0; rows->cRows > 0 && i < rows->aRow[rows->cRows - 1].cValues; ++i) {
-            shown += ", " + Show(&rows->aRow[rows->cRows - 1].lpProps[i], 1)[0];
+        if (rows->cRows > 0) {
+            const SRow& last = rows->aRow[rows->cRows - 1];
+            for (const std::string& value : Show(last.lpProps, last.cValues)) {
+                shown += ", " + value;
+            }
         }
         m_opened.FreeRows(rows);
         return shown;
