@@ -136,9 +136,9 @@ bool OpenBook(OpenedBook& book, const std::string& path, std::FILE* err) {
     return true;
 }
 
-// Marks the contacts --select and --name choose; nullopt when some are. The
-// exit status, once it has said why, when a position is beyond the list (a
-// usage error) or no contact is chosen at all (then nothing is written).
+// Marks the contacts --select and --name choose and gives nullopt when some
+// are chosen. Otherwise it says why and gives the exit status: a usage error
+// for a position beyond the list, 1 when no contact is chosen (nothing is written).
 std::optional<int> ChooseContacts(const ExportOptions& options, OpenedBook& book, std::FILE* err) {
     const SelectionResult selected = SelectContacts(options, book.list);
     if (!selected.error.empty()) {
